@@ -1,0 +1,68 @@
+#pragma once
+// A thin owner of one open data file. Record I/O is positional (pread/pwrite), so no read
+// or write depends on a shared file position, and nothing is buffered in user space: a
+// write has reached the kernel when it returns.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tessary {
+
+class File {
+  public:
+    enum class Access { ReadOnly, ReadWrite };
+
+    File() = default;
+    ~File() { Close(); }
+    File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool Open(const std::filesystem::path& path, Access access);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Takes a non-blocking exclusive lock on the whole file. The lock belongs to this open
+    // file description, so two Files exclude each other even inside one process, and it
+    // ends when the file is closed or the process dies.
+    bool TryLockExclusive();
+
+    // Reads up to `count` bytes at `offset`; returns the bytes read (short at end of file).
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const;
+    // Writes `count` bytes at `offset`; false when not all were written.
+    bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t count);
+    // Writes at the end of the file.
+    bool Append(const void* buffer, std::size_t count);
+    std::uint64_t Size() const;
+    bool Truncate(std::uint64_t size);
+    // Makes the written data durable.
+    bool Sync();
+
+  private:
+    int fd_ = -1;
+};
+
+// Creates an empty file; never truncates one that exists. False when it could not be made.
+bool CreateEmptyFile(const std::filesystem::path& path);
+
+// Writes a copy of `source` under the new name `copy` (replacing one) and makes it durable.
+bool WriteDurableCopy(const std::filesystem::path& source, const std::filesystem::path& copy);
+// The temporary name under which a file is staged before it is renamed into place.
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& target);
+
+// Copies `source` to `target` so that `target` is never seen half-written: the bytes go to a
+// temporary name beside it, are made durable, and are renamed into place.
+bool CopyFileDurably(const std::filesystem::path& source, const std::filesystem::path& target);
+
+// Makes a folder's entries (creations, renames) durable.
+void SyncFolder(const std::filesystem::path& folder);
+
+}  // namespace tessary
+
+namespace tessary {
+// The folder of the running executable (the program folder), without a trailing "/".
+std::string ExecutableFolder();
+}  // namespace tessary

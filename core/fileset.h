@@ -1,0 +1,58 @@
+#pragma once
+// Opening, creating, checking and safety-copying the data file set.
+
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+
+namespace tessary {
+
+// Open and close modes.
+inline constexpr int kSystemOnly = 0;
+inline constexpr int kEnquiry = 1;
+inline constexpr int kUpdate = 2;
+inline constexpr int kYearEnd = 3;
+
+inline constexpr const char* kMsgFilesInUse = "Required files in use";
+inline constexpr const char* kMsgInconsistent = "TS files are inconsistent";
+inline constexpr const char* kMsgRestoreQuestion = "Restore them from the last backup ?";
+inline constexpr const char* kMsgNoBackup = "No Backup available";
+inline constexpr const char* kMsgRestoreCompleted = "Restore Completed";
+
+// The folder name chosen by the program's first argument: its first 8 characters, or "CU1"
+// with no argument or "patch" (which sets patch mode instead).
+void ChooseFolder(RunState& state, const std::vector<std::string>& args);
+// Fixes DataFolder under `programFolder` and creates the folder when it has no sys.d32 yet.
+void PrepareDataFolder(RunState& state, const std::string& programFolder);
+
+// Mode 2 returns whether the set was opened; modes 0 and 1 always return true.
+bool OpenFileSet(RunState& state, int mode);
+void CloseFileSet(RunState& state, int mode);
+// Summed byte sizes of memlog.d32, nomlog.d32 and syslog.d32, from the open handles.
+std::int32_t SumLogSizes(const RunState& state);
+
+// Copies a file, replacing the target; never leaves the target half-written.
+void CopyTemplate(const std::string& source, const std::string& target);
+// Copies the six data files into DataFolder + "Backup/".
+void BackupToFolder(RunState& state);
+// Copies them back; says "No Backup available" when the safety copy has no sys.d32.
+void RestoreFromFolder(RunState& state);
+// Ends the program.
+void ShutDown(RunState& state);
+
+// Record helpers on the shared buffers and RecordNo; the set must be open.
+std::size_t ReadMember(RunState& state);
+void WriteMember(RunState& state);
+std::size_t ReadNominal(RunState& state);
+void WriteNominal(RunState& state);
+// Number of member records in memacc.d32.
+std::int32_t MemberCount(const RunState& state);
+
+// Reads the system record from sys.d32 (which must be open) into the buffer and unscrambles
+// it; a short file leaves the unread bytes of the buffer as they were before unscrambling.
+std::size_t LoadSystemRecord(RunState& state);
+// Scrambles the buffer, writes it at offset 0 of `file` and leaves the buffer plain again.
+bool StoreSystemRecord(RunState& state, File& file);
+
+}  // namespace tessary

@@ -1,0 +1,72 @@
+#pragma once
+// Everything that lives for one run of the program, in one object: the shared record
+// buffers and record number, the open file set, the folders, and the values fixed at
+// sign-on. A test makes a fresh one; a form is handed the one it works on by reference.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/desk.h"
+#include "core/file.h"
+#include "core/records.h"
+
+namespace tessary {
+
+// The six data files, in the order they are opened, closed and copied.
+enum class DataFile { Sys, MemAcc, MemLog, NomAcc, NomLog, SysLog };
+inline constexpr std::array<DataFile, 6> kDataFiles = {DataFile::Sys,    DataFile::MemAcc,
+                                                       DataFile::MemLog, DataFile::NomAcc,
+                                                       DataFile::NomLog, DataFile::SysLog};
+const char* DataFileName(DataFile file);
+
+// The open handles of the data file set. Closed between commands.
+struct FileSet {
+    std::array<File, 6> files;
+    File& operator[](DataFile f) { return files[static_cast<std::size_t>(f)]; }
+    const File& operator[](DataFile f) const { return files[static_cast<std::size_t>(f)]; }
+};
+
+struct RunState {
+    // The one in-memory record of each kind, and the record number the helpers use. Each
+    // buffer starts on an 8-byte boundary so its 8-aligned Double fields are aligned.
+    alignas(8) SystemRecord System;  // always plain in memory
+    alignas(8) MemberRecord Member;
+    alignas(8) MemberLogEntry MemberLog;
+    alignas(8) MemberTransaction MemberTrans;
+    alignas(8) NominalAccountRecord Nominal;
+    alignas(8) NominalLogEntry NominalLog;
+    alignas(8) NominalTransaction NominalTrans;
+    alignas(8) SyslogRecord Syslog;
+    std::int32_t RecordNo = 0;
+
+    // Folders: the program folder holds the templates; DataFolder ends with "/".
+    std::string ProgramFolder;
+    std::string FolderName = "CU1";
+    std::string DataFolder;
+    bool PatchMode = false;
+    FileSet Files;
+
+    // Values fixed at sign-on.
+    double WorkingDate = 0;
+    std::string WorkingDateText;
+    std::string WorkingDayName;
+    std::string TodayText;
+    std::string UserCode;
+    std::int32_t UserLevel = 0;
+    double DailyRate = 0;
+    double MonthlyRate = 0;
+
+    // The main window's run-wide values.
+    int CommandCode = 0;
+    bool BatchChecked = false;
+    bool NewPeriodReminder = true;
+
+    // The main window's message line and prompt; must be set before the file set is used.
+    Desk* desk = nullptr;
+
+    // Path of a file in the data folder.
+    std::string DataPath(std::string_view name) const { return DataFolder + std::string(name); }
+};
+
+}  // namespace tessary

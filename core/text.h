@@ -1,0 +1,31 @@
+#pragma once
+// Text helpers shared by every subsystem: the record text code page, lenient number reading
+// and the fixed report-line formats. None of them depends on the C locale.
+
+#include <string>
+#include <string_view>
+
+namespace tessary {
+
+// Record text is Windows-1252; the user interface works in UTF-8. Characters that
+// Windows-1252 cannot hold become '?'; malformed UTF-8 bytes each become '?'.
+std::string Cp1252ToUtf8(std::string_view cp1252);
+std::string Utf8ToCp1252(std::string_view utf8);
+
+// Lenient number reading: skip leading blanks, read sign, digits, decimal point and
+// exponent, stop at the first character that does not belong; no number reads as 0.
+double ReadNumber(std::string_view text);
+// The same, truncated toward zero to a whole number (clamped to the Int32 range).
+int ReadWholeNumber(std::string_view text);
+
+// Report-line formats. A value longer than its width is printed whole.
+std::string Left24(std::string_view text);          // "%-24s"
+std::string Right11(std::string_view text);         // "%11s"
+std::string Whole5(long long value);                // "%5d"
+std::string Money11(double amount);                 // "%11f": two decimals, right-aligned in 11
+std::string Money10(double amount);                 // "%10f"
+std::string MoneyText(double amount);               // two decimals, no padding (edits)
+std::string FixedText(double value, int decimals);  // fixed notation, no padding
+std::string CutLine(std::string_view line);         // a report line cut to 80 characters
+
+}  // namespace tessary
