@@ -1,0 +1,72 @@
+#pragma once
+// The services that forms use beyond their own controls: showing and hiding forms, modal
+// showing, dialogs, the printer, the clipboard, opening documents and programs, the date and
+// the screen. The logic reaches all of them through `Ui`; a backend (Qt or headless) supplies
+// the drawing and the user's events.
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/form.h"
+
+namespace tessary::ui {
+
+struct FileDialogOptions {
+    std::string filter;      // "csv|*.csv|All files|*.*"
+    std::string defaultExt;  // "csv"
+    std::string initialDir;  // "c:\" means the user's home folder here
+    std::string title;
+};
+
+enum class ShowState { Normal, Maximized, Minimized, Hidden };
+
+// A print job. Coordinates are in printer pixels from the top left of the page.
+class Printer {
+public:
+    virtual ~Printer() = default;
+    virtual void BeginDoc(const std::string& title) = 0;
+    virtual void EndDoc() = 0;
+    virtual void NewPage() = 0;
+    virtual void SetFont(const std::string& name, int size) = 0;
+    virtual int TextHeight(const std::string& text) = 0;
+    virtual int PageHeight() = 0;
+    virtual void TextOut(int x, int y, const std::string& text) = 0;
+};
+
+// Drawing forms and waiting for the user: Qt, or nothing at all when headless.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // A form became visible or hidden, or models changed: bring the views up to date.
+    virtual void FormShown(Form& form) = 0;
+    virtual void FormHidden(Form& form) = 0;
+    virtual void Refresh() = 0;
+    // Handles the user's events until `done` is true (checked after each event).
+    virtual void RunUntil(const std::function<bool()>& done) = 0;
+    virtual void Quit() = 0;
+    // Saves a picture of the form as a PNG; false where there is nothing to draw.
+    virtual bool Screenshot(Form& form, const std::string& path) = 0;
+    virtual int ScreenWidth() = 0;
+};
+
+// The machine's services: the real ones on a desktop, recorded ones under a script.
+class Services {
+public:
+    virtual ~Services() = default;
+    // The chosen file name, or nothing when the user cancels.
+    virtual std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) = 0;
+    virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
+    virtual void PrinterSetup() = 0;
+    virtual Printer& GetPrinter() = 0;
+    virtual void SetClipboardText(const std::string& text) = 0;
+    // Opens a document with its default handler, or starts a program, with a verb ("open"),
+    // a parameter string and a show state.
+    virtual void ShellOpen(const std::string& file, const std::string& verb,
+                           const std::string& parameters, ShowState show) = 0;
+    virtual std::chrono::year_month_day Today() = 0;
+};
+
+}  // namespace tessary::ui
