@@ -1,5 +1,7 @@
 #include "core/dates.h"
 
+#include <ctime>
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -124,6 +126,20 @@ std::string FormatLongDate(DayNumber day) {
 std::string WeekdayName(DayNumber day) {
     if (day == 0) return {};
     return kWeekdayNames[weekday{ToSysDays(day)}.c_encoding()];
+}
+
+}  // namespace tessary
+
+namespace tessary {
+
+std::chrono::year_month_day LocalToday() {
+    // The standard library here has no time-zone database, so the C library's local time
+    // (which knows no locale) gives the calendar date.
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return std::chrono::year{local.tm_year + 1900} / std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)} /
+           std::chrono::day{static_cast<unsigned>(local.tm_mday)};
 }
 
 }  // namespace tessary

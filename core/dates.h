@@ -21,6 +21,9 @@ std::chrono::year_month_day FromDayNumber(DayNumber day);
 // Returns 0 for any text that is no valid date; never throws.
 DayNumber ParseDate(std::string_view text, std::chrono::year currentYear);
 
+// Today in the machine's local time zone.
+std::chrono::year_month_day LocalToday();
+
 std::string FormatDate(DayNumber day);      // "dd/mm/yyyy"; "" for 0
 std::string FormatLongDate(DayNumber day);  // "d MMMM yyyy", English month names
 std::string WeekdayName(DayNumber day);     // "Monday" ... "Sunday"

@@ -61,6 +61,10 @@ struct RunState {
     int CommandCode = 0;
     bool BatchChecked = false;
     bool NewPeriodReminder = true;
+    // The file last chosen in the report viewer's save dialog, for "Edit Filed Report".
+    std::string LastFiledReport;
+    // Set when a backup to disc has been started in this run.
+    bool BackedUp = false;
 
     // The main window's message line and prompt; must be set before the file set is used.
     Desk* desk = nullptr;

@@ -214,3 +214,26 @@ std::string CutLine(std::string_view line) {
 }
 
 }  // namespace tessary
+
+namespace tessary {
+
+std::string UpperCase1252(std::string_view text) {
+    std::string out(text);
+    for (char& ch : out) {
+        const auto c = static_cast<unsigned char>(ch);
+        unsigned char u = c;
+        if (c >= 'a' && c <= 'z') {
+            u = static_cast<unsigned char>(c - 0x20);
+        } else if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {  // à..þ except the division sign
+            u = static_cast<unsigned char>(c - 0x20);
+        } else if (c == 0x9A || c == 0x9C || c == 0x9E) {  // š œ ž
+            u = static_cast<unsigned char>(c - 0x10);
+        } else if (c == 0xFF) {  // ÿ
+            u = 0x9F;
+        }
+        ch = static_cast<char>(u);
+    }
+    return out;
+}
+
+}  // namespace tessary

@@ -12,6 +12,10 @@ namespace tessary {
 std::string Cp1252ToUtf8(std::string_view cp1252);
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// Upper case of Windows-1252 text, accented letters included (as typing into an upper-case
+// field gives it).
+std::string UpperCase1252(std::string_view text);
+
 // Lenient number reading: skip leading blanks, read sign, digits, decimal point and
 // exponent, stop at the first character that does not belong; no number reads as 0.
 double ReadNumber(std::string_view text);

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "core/text.h"
+
 namespace tessary::ui {
 
 bool Control::CanFocus() const {
@@ -18,9 +20,7 @@ std::string Edit::Typed(std::string_view typed) const {
     if (maxLength > 0 && text.size() > static_cast<std::size_t>(maxLength)) {
         text.resize(static_cast<std::size_t>(maxLength));
     }
-    if (upperCase) {
-        for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
+    if (upperCase) text = UpperCase1252(text);
     return text;
 }
 

@@ -1,0 +1,78 @@
+#pragma once
+// TFmain: the main window. Its menu starts every command; its lower part is the message line
+// and the prompt box through which commands ask their questions.
+
+#include <functional>
+#include <string>
+
+#include "core/app.h"
+#include "core/desk.h"
+#include "ui/form.h"
+
+namespace tessary {
+
+// Rights levels.
+inline constexpr int kSystemController = 1;
+inline constexpr int kSupervisor = 2;
+inline constexpr int kOperator = 3;
+inline constexpr int kAuditor = 4;
+
+inline constexpr const char* kMsgNotAuthorised = "Unfortunately you are not authorised to do this";
+
+class TFmain : public ui::Form, public Desk {
+public:
+    explicit TFmain(App& app);
+
+    ui::Label& L1;
+    ui::Label& L2;
+    ui::Label& L3;
+    ui::Label& L4;
+    ui::Edit& E1;
+    ui::Edit& E2;
+    ui::Edit& E3;
+    ui::Edit& E4;
+    ui::Label& Lm;
+    ui::Button& OK;
+    ui::Button& Cancel;
+    ui::Label& SC;
+
+    // The four dispatchers, supplied by the subsystems that own the commands. Each reads
+    // the command code from the run state.
+    std::function<void()> MembersCommand;
+    std::function<void()> NominalCommand;
+    std::function<void()> ReportCommand;
+    std::function<void()> ProcessingCommand;
+    // Commands of other subsystems started from the main window itself.
+    std::function<void()> LoanCalculator;
+
+    // The prompt box and message line.
+    void ClearPrompt();
+    ui::ModalResult AskPrompt();
+    void EnableMenus(bool on);
+    // True when `required` is at least the user's level; otherwise says so in Lm.
+    bool CheckRights(int required);
+    // One warning in the message form for each non-empty batch file in the data folder.
+    void WarnUnpostedBatches();
+    // A command that another issue's work will fill in: says so and leaves things as they were.
+    void NotAvailable(const std::string& what);
+
+    void FormActivate();
+
+    // Desk: what the file set tells the user.
+    void ShowMessage(std::string_view text) override;
+    bool AskQuestion(std::string_view message, std::string_view question) override;
+    void RequestShutDown() override;
+
+private:
+    void BuildMenu();
+    void Dispatch(int code, const std::function<void()>& dispatcher);
+    void SetUpClick();
+    void SetPrinterClick();
+    void EditReportClick();
+    void HelpClick();
+    void ExitYesClick();
+
+    App& app_;
+};
+
+}  // namespace tessary

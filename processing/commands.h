@@ -1,0 +1,7 @@
+#pragma once
+#include "core/app.h"
+
+namespace tessary {
+// Runs the processing command whose code (41 to 45) is in the run state.
+void ProcessingCommand(App& app);
+}  // namespace tessary
