@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
             positional.push_back(a);
         }
     }
-    if (positional.empty() || positional.size() > 2) return Usage("give a SCRIPT and at most one ARG");
+    if (positional.empty() || positional.size() > 2)
+        return Usage("give a SCRIPT and at most one ARG");
 
     std::ifstream file;
     std::istream* script = &std::cin;

@@ -43,8 +43,12 @@ void App::ShowModalMessage(const std::string& text) {
     ui.ShowModal(*modal_);
 }
 
-void App::ShutDown() { tessary::ShutDown(state); }
+void App::ShutDown() {
+    tessary::ShutDown(state);
+}
 
-double App::Today() const { return ToDayNumber(ui.services().Today()); }
+double App::Today() const {
+    return ToDayNumber(ui.services().Today());
+}
 
 }  // namespace tessary

@@ -21,7 +21,7 @@ class TFsetup;
 class TFusers;
 
 class App {
-public:
+  public:
     App(ui::Ui& ui, std::string programFolder);
     ~App();
 
@@ -56,7 +56,7 @@ public:
     // Today as the clock (or the script) gives it.
     double Today() const;
 
-private:
+  private:
     void Adopt(std::unique_ptr<ui::Form> form);
 
     std::vector<std::unique_ptr<ui::Form>> owned_;

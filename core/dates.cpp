@@ -1,13 +1,12 @@
 #include "core/dates.h"
 
-#include <ctime>
-
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <ctime>
 #include <optional>
 
 namespace tessary {
@@ -138,7 +137,8 @@ std::chrono::year_month_day LocalToday() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return std::chrono::year{local.tm_year + 1900} / std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)} /
+    return std::chrono::year{local.tm_year + 1900} /
+           std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)} /
            std::chrono::day{static_cast<unsigned>(local.tm_mday)};
 }
 

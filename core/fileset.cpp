@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -127,9 +128,15 @@ void PrepareDataFolder(RunState& state, const std::string& programFolder) {
 }
 
 std::size_t LoadSystemRecord(RunState& state) {
+    // Bytes a short file does not hold read as plain zeros rather than as unscrambled
+    // noise, so a truncated record can never yield a random date or consistency total; the
+    // zero drive letter then makes start-up rewrite the record at full length.
+    SystemRecord stored;
     const std::size_t got =
-        state.Files[DataFile::Sys].ReadAt(0, RecordBytes(state.System), sizeof(SystemRecord));
-    ScrambleSystemRecord(state.System);
+        state.Files[DataFile::Sys].ReadAt(0, RecordBytes(stored), sizeof(SystemRecord));
+    ScrambleBytes(RecordBytes(stored), got);
+    std::memset(RecordBytes(stored) + got, 0, sizeof(SystemRecord) - got);
+    state.System = stored;
     return got;
 }
 

@@ -50,7 +50,7 @@ void WriteNominal(RunState& state);
 std::int32_t MemberCount(const RunState& state);
 
 // Reads the system record from sys.d32 (which must be open) into the buffer and unscrambles
-// it; a short file leaves the unread bytes of the buffer as they were before unscrambling.
+// it; what a short file lacks reads as zero. Returns the bytes read.
 std::size_t LoadSystemRecord(RunState& state);
 // Scrambles the buffer, writes it at offset 0 of `file` and leaves the buffer plain again.
 bool StoreSystemRecord(RunState& state, File& file);

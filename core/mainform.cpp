@@ -1,9 +1,10 @@
 #include "core/mainform.h"
 
+#include <fmt/core.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fmt/core.h>
 
 #include "core/dates.h"
 #include "core/fileset.h"
@@ -80,9 +81,15 @@ TFmain::TFmain(App& app)
 void TFmain::BuildMenu() {
     menu = std::make_unique<ui::MainMenu>();
     auto& m = *menu;
-    const auto members = [this](int code) { return [this, code] { Dispatch(code, MembersCommand); }; };
-    const auto nominal = [this](int code) { return [this, code] { Dispatch(code, NominalCommand); }; };
-    const auto report = [this](int code) { return [this, code] { Dispatch(code, ReportCommand); }; };
+    const auto members = [this](int code) {
+        return [this, code] { Dispatch(code, MembersCommand); };
+    };
+    const auto nominal = [this](int code) {
+        return [this, code] { Dispatch(code, NominalCommand); };
+    };
+    const auto report = [this](int code) {
+        return [this, code] { Dispatch(code, ReportCommand); };
+    };
     const auto processing = [this](int code) {
         return [this, code] { Dispatch(code, ProcessingCommand); };
     };
@@ -165,7 +172,8 @@ void TFmain::FormActivate() {
     caption = "Tessary - " + s.System.UnionName.str() + " - " + s.UserCode + " - " +
               s.WorkingDayName + " " + FormatLongDate(s.WorkingDate);
     if (s.System.LastPeriodEndDate > 0 && s.NewPeriodReminder) {
-        const auto days = static_cast<long long>(std::llround(s.WorkingDate - s.System.LastPeriodEndDate));
+        const auto days =
+            static_cast<long long>(std::llround(s.WorkingDate - s.System.LastPeriodEndDate));
         if (days > 30) {
             s.NewPeriodReminder = false;
             Lm.caption = fmt::format("NEW PERIOD - Last Period End Processing {} days ago", days);
@@ -225,7 +233,9 @@ void TFmain::NotAvailable(const std::string& what) {
     Lm.caption = what + " is not available yet";
 }
 
-void TFmain::ShowMessage(std::string_view text) { Lm.caption = std::string(text); }
+void TFmain::ShowMessage(std::string_view text) {
+    Lm.caption = std::string(text);
+}
 
 bool TFmain::AskQuestion(std::string_view message, std::string_view question) {
     Lm.caption = std::string(message);
@@ -238,7 +248,9 @@ bool TFmain::AskQuestion(std::string_view message, std::string_view question) {
     return ok;
 }
 
-void TFmain::RequestShutDown() { app_.ui.Quit(); }
+void TFmain::RequestShutDown() {
+    app_.ui.Quit();
+}
 
 void TFmain::SetUpClick() {
     if (!CheckRights(kSystemController) || !OpenFileSet(app_.state, kUpdate)) return;
@@ -248,13 +260,16 @@ void TFmain::SetUpClick() {
     app_.ui.Show(app_.setup());
 }
 
-void TFmain::SetPrinterClick() { app_.ui.services().PrinterSetup(); }
+void TFmain::SetPrinterClick() {
+    app_.ui.services().PrinterSetup();
+}
 
 void TFmain::EditReportClick() {
     std::string file = app_.state.LastFiledReport;
     if (file.empty()) {
         // Nothing filed in this run: the editor opens on a new, empty document.
-        file = (fs::temp_directory_path() / ("tessary-" + app_.state.UserCode + "-new.txt")).string();
+        file =
+            (fs::temp_directory_path() / ("tessary-" + app_.state.UserCode + "-new.txt")).string();
         if (!fs::exists(file)) CreateEmptyFile(file);
     }
     app_.ui.services().ShellOpen(file, "open", "", ui::ShowState::Maximized);

@@ -20,7 +20,7 @@ inline constexpr int kAuditor = 4;
 inline constexpr const char* kMsgNotAuthorised = "Unfortunately you are not authorised to do this";
 
 class TFmain : public ui::Form, public Desk {
-public:
+  public:
     explicit TFmain(App& app);
 
     ui::Label& L1;
@@ -63,7 +63,7 @@ public:
     bool AskQuestion(std::string_view message, std::string_view question) override;
     void RequestShutDown() override;
 
-private:
+  private:
     void BuildMenu();
     void Dispatch(int code, const std::function<void()>& dispatcher);
     void SetUpClick();

@@ -7,7 +7,7 @@
 namespace tessary {
 
 class TFmodal : public ui::Form {
-public:
+  public:
     explicit TFmodal(App& app);
     ui::Label& Label1;
     ui::Button& Button1;

@@ -8,7 +8,7 @@
 namespace tessary {
 
 class TFsetup : public ui::Form {
-public:
+  public:
     explicit TFsetup(App& app);
 
     ui::Label& Label1;
@@ -32,13 +32,13 @@ public:
     void NextClick();
     void CloseClick();
 
-private:
+  private:
     void StoreFields();
     App& app_;
 };
 
 class TFusers : public ui::Form {
-public:
+  public:
     explicit TFusers(App& app);
 
     ui::StringGrid& Users;
@@ -48,7 +48,7 @@ public:
     void FormActivate();
     void BackClick();
 
-private:
+  private:
     App& app_;
 };
 

@@ -130,11 +130,10 @@ void TFstart::FormActivate() {
     EDate.text = s.WorkingDateText;
     Lday.caption = s.WorkingDayName;
 
-    // A short or damaged record leaves the "X" unscrambled into a non-letter below.
-    s.System.BackupDrive = 'X';
     OpenFileSet(s, kSystemOnly);
     LoadSystemRecord(s);
     CloseFileSet(s, kSystemOnly);
+    // A short or damaged record has no drive letter: rewrite it at its full length.
     if (!std::isalpha(static_cast<unsigned char>(s.System.BackupDrive))) {
         s.System.BackupDrive = 'A';
         File sys;
@@ -206,6 +205,8 @@ void TFstart::Fail() {
     app_.ShutDown();
 }
 
-void TFstart::BexitClick() { app_.ShutDown(); }
+void TFstart::BexitClick() {
+    app_.ShutDown();
+}
 
 }  // namespace tessary

@@ -7,7 +7,7 @@
 namespace tessary {
 
 class TFstart : public ui::Form {
-public:
+  public:
     explicit TFstart(App& app);
 
     ui::Label& Label1;
@@ -27,7 +27,7 @@ public:
     void NextClick();
     void BexitClick();
 
-private:
+  private:
     void Fail();
     App& app_;
     bool activated_ = false;

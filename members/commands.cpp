@@ -9,17 +9,28 @@ namespace {
 
 const char* CommandName(int code) {
     switch (code) {
-        case 11: return "Input Transactions";
-        case 12: return "Read Transactions";
-        case 13: return "Check Transactions";
-        case 14: return "Post Transactions";
-        case 15: return "Add Members";
-        case 16: return "Update Members";
-        case 17: return "View Members";
-        case 18: return "Find Member";
-        case 19: return "Create FPY Disc";
-        case 20: return "Export Members Records";
-        default: return "Import Members Details";
+        case 11:
+            return "Input Transactions";
+        case 12:
+            return "Read Transactions";
+        case 13:
+            return "Check Transactions";
+        case 14:
+            return "Post Transactions";
+        case 15:
+            return "Add Members";
+        case 16:
+            return "Update Members";
+        case 17:
+            return "View Members";
+        case 18:
+            return "Find Member";
+        case 19:
+            return "Create FPY Disc";
+        case 20:
+            return "Export Members Records";
+        default:
+            return "Import Members Details";
     }
 }
 

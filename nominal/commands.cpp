@@ -12,16 +12,25 @@ void NominalCommand(App& app) {
     m.EnableMenus(false);
     m.ClearPrompt();
     switch (s.CommandCode) {
-        case 21: m.NotAvailable("Input Transactions"); break;
-        case 22: m.NotAvailable("Total Transactions"); break;
-        case 23: m.NotAvailable("Post Transactions"); break;
-        case 24: m.NotAvailable("Reconcile"); break;
+        case 21:
+            m.NotAvailable("Input Transactions");
+            break;
+        case 22:
+            m.NotAvailable("Total Transactions");
+            break;
+        case 23:
+            m.NotAvailable("Post Transactions");
+            break;
+        case 24:
+            m.NotAvailable("Reconcile");
+            break;
         case 25:
             if (!OpenFileSet(s, kUpdate)) break;
             m.NotAvailable("Maintain Accounts");
             CloseFileSet(s, kUpdate);
             break;
-        default: break;
+        default:
+            break;
     }
     m.EnableMenus(true);
 }

@@ -17,12 +17,23 @@ void ProcessingCommand(App& app) {
     const int required = code == 42 || code == 43 ? kSystemController : kSupervisor;
     if (m.CheckRights(required)) {
         switch (code) {
-            case 41: m.NotAvailable("Period End"); break;
-            case 42: m.NotAvailable("Year End"); break;
-            case 43: m.NotAvailable("Dividend Allocation"); break;
-            case 44: m.NotAvailable("Backup"); break;
-            case 45: m.NotAvailable("Restore"); break;
-            default: break;
+            case 41:
+                m.NotAvailable("Period End");
+                break;
+            case 42:
+                m.NotAvailable("Year End");
+                break;
+            case 43:
+                m.NotAvailable("Dividend Allocation");
+                break;
+            case 44:
+                m.NotAvailable("Backup");
+                break;
+            case 45:
+                m.NotAvailable("Restore");
+                break;
+            default:
+                break;
         }
     }
     app.ui.Show(m);

@@ -13,7 +13,9 @@ bool Control::CanFocus() const {
     return true;
 }
 
-void Control::SetFocus() { form_.SetFocus(*this); }
+void Control::SetFocus() {
+    form_.SetFocus(*this);
+}
 
 std::string Edit::Typed(std::string_view typed) const {
     std::string text(typed);
@@ -30,7 +32,8 @@ void StringGrid::Resize(int rows, int cols) {
     for (auto& r : cells) r.resize(static_cast<std::size_t>(std::max(cols, 0)));
 }
 
-MenuItem& MenuItem::Add(std::string itemName, std::string itemCaption, std::function<void()> onClick) {
+MenuItem& MenuItem::Add(std::string itemName, std::string itemCaption,
+                        std::function<void()> onClick) {
     auto item = std::make_unique<MenuItem>();
     item->name = std::move(itemName);
     item->caption = std::move(itemCaption);
@@ -39,7 +42,8 @@ MenuItem& MenuItem::Add(std::string itemName, std::string itemCaption, std::func
     return *items.back();
 }
 
-MenuItem& MainMenu::Add(std::string itemName, std::string itemCaption, std::function<void()> onClick) {
+MenuItem& MainMenu::Add(std::string itemName, std::string itemCaption,
+                        std::function<void()> onClick) {
     auto item = std::make_unique<MenuItem>();
     item->name = std::move(itemName);
     item->caption = std::move(itemCaption);
@@ -71,7 +75,9 @@ bool PathTo(const std::vector<std::unique_ptr<MenuItem>>& items, const MenuItem&
 
 }  // namespace
 
-MenuItem* MainMenu::Find(std::string_view itemName) { return FindIn(items, itemName); }
+MenuItem* MainMenu::Find(std::string_view itemName) {
+    return FindIn(items, itemName);
+}
 
 bool MainMenu::Usable(const MenuItem& item) const {
     std::vector<const MenuItem*> path;
@@ -153,14 +159,16 @@ Control* Form::NextInTabOrder(Control* from, bool backward) const {
 
 Button* Form::DefaultButton() const {
     for (const auto& c : controls_) {
-        if (auto* b = dynamic_cast<Button*>(c.get()); b && b->isDefault && b->visible && b->enabled) return b;
+        if (auto* b = dynamic_cast<Button*>(c.get()); b && b->isDefault && b->visible && b->enabled)
+            return b;
     }
     return nullptr;
 }
 
 Button* Form::CancelButton() const {
     for (const auto& c : controls_) {
-        if (auto* b = dynamic_cast<Button*>(c.get()); b && b->isCancel && b->visible && b->enabled) return b;
+        if (auto* b = dynamic_cast<Button*>(c.get()); b && b->isCancel && b->visible && b->enabled)
+            return b;
     }
     return nullptr;
 }

@@ -35,10 +35,11 @@ struct Font {
 class Form;
 
 class Control {
-public:
+  public:
     enum class Kind { Label, Edit, Button, ListBox, Grid, Memo };
 
-    Control(Form& form, Kind kind, std::string name) : form_(form), kind_(kind), name_(std::move(name)) {}
+    Control(Form& form, Kind kind, std::string name)
+        : form_(form), kind_(kind), name_(std::move(name)) {}
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -69,14 +70,14 @@ public:
     // Moves the focus here, running the focus handlers (see Form::SetFocus).
     void SetFocus();
 
-private:
+  private:
     Form& form_;
     Kind kind_;
     std::string name_;
 };
 
 class Label : public Control {
-public:
+  public:
     Label(Form& f, std::string name) : Control(f, Kind::Label, std::move(name)) {}
     std::string caption;
     Alignment alignment = Alignment::Left;
@@ -85,7 +86,7 @@ public:
 };
 
 class Edit : public Control {
-public:
+  public:
     Edit(Form& f, std::string name) : Control(f, Kind::Edit, std::move(name)) {}
     std::string text;
     int maxLength = 0;  // 0: no limit
@@ -97,7 +98,7 @@ public:
 };
 
 class Button : public Control {
-public:
+  public:
     Button(Form& f, std::string name) : Control(f, Kind::Button, std::move(name)) {}
     std::string caption;  // "&" marks the accelerator
     bool isDefault = false;
@@ -106,7 +107,7 @@ public:
 };
 
 class ListBox : public Control {
-public:
+  public:
     ListBox(Form& f, std::string name) : Control(f, Kind::ListBox, std::move(name)) {}
     std::vector<std::string> items;
     int itemIndex = -1;
@@ -114,26 +115,28 @@ public:
 };
 
 class StringGrid : public Control {
-public:
+  public:
     StringGrid(Form& f, std::string name) : Control(f, Kind::Grid, std::move(name)) {}
     int fixedRows = 1;  // heading rows, not selectable
     bool editable = false;
     int defaultRowHeight = 24;
-    std::vector<int> colWidths;  // one per column
+    std::vector<int> colWidths;                   // one per column
     std::vector<std::vector<std::string>> cells;  // [row][col]
-    int row = 1;  // the selected row
-    int col = 0;  // the selected column
+    int row = 1;                                  // the selected row
+    int col = 0;                                  // the selected column
     // Runs when a cell is selected by the user (mouse or keys), after `row`/`col` change.
     std::function<void()> OnSelectCell;
 
     void Resize(int rows, int cols);
     int RowCount() const { return static_cast<int>(cells.size()); }
     int ColCount() const { return static_cast<int>(colWidths.size()); }
-    std::string& Cell(int r, int c) { return cells.at(static_cast<std::size_t>(r)).at(static_cast<std::size_t>(c)); }
+    std::string& Cell(int r, int c) {
+        return cells.at(static_cast<std::size_t>(r)).at(static_cast<std::size_t>(c));
+    }
 };
 
 class Memo : public Control {
-public:
+  public:
     Memo(Form& f, std::string name) : Control(f, Kind::Memo, std::move(name)) {}
     std::vector<std::string> lines;
     bool readOnly = true;
@@ -146,12 +149,14 @@ struct MenuItem {
     std::function<void()> OnClick;
     std::vector<std::unique_ptr<MenuItem>> items;
 
-    MenuItem& Add(std::string itemName, std::string itemCaption, std::function<void()> onClick = {});
+    MenuItem& Add(std::string itemName, std::string itemCaption,
+                  std::function<void()> onClick = {});
 };
 
 struct MainMenu {
     std::vector<std::unique_ptr<MenuItem>> items;
-    MenuItem& Add(std::string itemName, std::string itemCaption, std::function<void()> onClick = {});
+    MenuItem& Add(std::string itemName, std::string itemCaption,
+                  std::function<void()> onClick = {});
     // The item of that name at any depth, or nullptr.
     MenuItem* Find(std::string_view itemName);
     // Whether the item and every menu above it are enabled.
@@ -159,7 +164,7 @@ struct MainMenu {
 };
 
 class Form {
-public:
+  public:
     explicit Form(std::string name) : name_(std::move(name)) {}
     virtual ~Form() = default;
     Form(const Form&) = delete;
@@ -211,7 +216,7 @@ public:
     Button* DefaultButton() const;
     Button* CancelButton() const;
 
-private:
+  private:
     std::string name_;
     std::vector<std::unique_ptr<Control>> controls_;
     Control* focused_ = nullptr;
@@ -222,6 +227,6 @@ private:
 
 // Text helpers used by the platforms.
 std::string StripAccelerator(std::string_view caption);  // "&Next" -> "Next", "&&" -> "&"
-int Scaled(int value, int screenWidth);                    // value * w / 800, rounded
+int Scaled(int value, int screenWidth);                  // value * w / 800, rounded
 
 }  // namespace tessary::ui

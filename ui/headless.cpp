@@ -10,9 +10,13 @@ void HeadlessBackend::RunUntil(const std::function<bool()>& done) {
     }
 }
 
-void RecordingPrinter::BeginDoc(const std::string&) { pages_.assign(1, {}); }
+void RecordingPrinter::BeginDoc(const std::string&) {
+    pages_.assign(1, {});
+}
 
-void RecordingPrinter::SetFont(const std::string&, int size) { fontSize_ = size > 0 ? size : 10; }
+void RecordingPrinter::SetFont(const std::string&, int size) {
+    fontSize_ = size > 0 ? size : 10;
+}
 
 int RecordingPrinter::TextHeight(const std::string&) {
     // A line of a font of `size` points at 300 dots per inch, with the usual leading.

@@ -13,7 +13,7 @@
 namespace tessary::ui {
 
 class HeadlessBackend : public Backend {
-public:
+  public:
     explicit HeadlessBackend(int screenWidth = 800) : screenWidth_(screenWidth) {}
     // The source of the user's actions: runs one and returns false when there are no more.
     void SetStepper(std::function<bool()> step) { step_ = std::move(step); }
@@ -26,7 +26,7 @@ public:
     bool Screenshot(Form&, const std::string&) override { return false; }
     int ScreenWidth() override { return screenWidth_; }
 
-private:
+  private:
     int screenWidth_;
     bool quit_ = false;
     std::function<bool()> step_;
@@ -34,7 +34,7 @@ private:
 
 // A printer that keeps what is drawn, page by page.
 class RecordingPrinter : public Printer {
-public:
+  public:
     void BeginDoc(const std::string& title) override;
     void EndDoc() override {}
     void NewPage() override { pages_.emplace_back(); }
@@ -49,13 +49,13 @@ public:
     // A4 portrait at 300 dots per inch, as a common office printer reports it.
     static constexpr int kPageHeight = 3508;
 
-private:
+  private:
     int fontSize_ = 10;
     std::vector<std::vector<std::string>> pages_;
 };
 
 class ScriptServices : public Services {
-public:
+  public:
     // `wait` runs the script until its argument says the dialog has been answered.
     ScriptServices(Backend& backend, std::chrono::year_month_day today)
         : backend_(backend), today_(today) {}
@@ -80,7 +80,7 @@ public:
     std::vector<std::string> shell;  // file, verb, parameters of the last shell open
     int printerSetups = 0;
 
-private:
+  private:
     std::optional<std::string> RunDialog();
 
     Backend& backend_;

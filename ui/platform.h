@@ -25,7 +25,7 @@ enum class ShowState { Normal, Maximized, Minimized, Hidden };
 
 // A print job. Coordinates are in printer pixels from the top left of the page.
 class Printer {
-public:
+  public:
     virtual ~Printer() = default;
     virtual void BeginDoc(const std::string& title) = 0;
     virtual void EndDoc() = 0;
@@ -38,7 +38,7 @@ public:
 
 // Drawing forms and waiting for the user: Qt, or nothing at all when headless.
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
     // A form became visible or hidden, or models changed: bring the views up to date.
     virtual void FormShown(Form& form) = 0;
@@ -54,7 +54,7 @@ public:
 
 // The machine's services: the real ones on a desktop, recorded ones under a script.
 class Services {
-public:
+  public:
     virtual ~Services() = default;
     // The chosen file name, or nothing when the user cancels.
     virtual std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) = 0;

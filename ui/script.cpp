@@ -77,14 +77,20 @@ std::optional<int> WholeArg(const std::string& text) {
 
 std::vector<std::string> ControlText(const Control& c) {
     switch (c.kind()) {
-        case Control::Kind::Label: return {static_cast<const Label&>(c).caption};
-        case Control::Kind::Button: return {static_cast<const Button&>(c).caption};
-        case Control::Kind::Edit: return {static_cast<const Edit&>(c).text};
-        case Control::Kind::Memo: return static_cast<const Memo&>(c).lines;
-        case Control::Kind::ListBox: return static_cast<const ListBox&>(c).items;
+        case Control::Kind::Label:
+            return {static_cast<const Label&>(c).caption};
+        case Control::Kind::Button:
+            return {static_cast<const Button&>(c).caption};
+        case Control::Kind::Edit:
+            return {static_cast<const Edit&>(c).text};
+        case Control::Kind::Memo:
+            return static_cast<const Memo&>(c).lines;
+        case Control::Kind::ListBox:
+            return static_cast<const ListBox&>(c).items;
         case Control::Kind::Grid: {
             std::vector<std::string> rows;
-            for (const auto& row : static_cast<const StringGrid&>(c).cells) rows.push_back(Join(row, "\t"));
+            for (const auto& row : static_cast<const StringGrid&>(c).cells)
+                rows.push_back(Join(row, "\t"));
             return rows;
         }
     }
@@ -189,8 +195,8 @@ void ScriptRunner::Run(const std::vector<std::string>& a) {
 
     if (ui_.Terminated()) throw Stop{2, "the program has ended"};
     const bool dialogCommand = cmd == "file" || cmd == "cancel";
-    const bool lookCommand = cmd == "print" || cmd == "expect" || cmd == "expect-line" ||
-                             cmd == "screenshot";
+    const bool lookCommand =
+        cmd == "print" || cmd == "expect" || cmd == "expect-line" || cmd == "screenshot";
     if (services_.DialogOpen() && !dialogCommand && !lookCommand) {
         throw Stop{2, "a file dialog is waiting for file or cancel"};
     }
@@ -292,8 +298,8 @@ void ScriptRunner::Run(const std::vector<std::string>& a) {
         const std::string actual = several ? Join(lines, "\n") : lines[0];
         const std::string wanted = several ? Unescape(a[2]) : a[2];
         if (actual != wanted) {
-            throw Stop{1, "expected " + a[1] + " to be \"" + Cp1252ToUtf8(wanted) + "\" but it is \"" +
-                              Cp1252ToUtf8(actual) + "\""};
+            throw Stop{1, "expected " + a[1] + " to be \"" + Cp1252ToUtf8(wanted) +
+                              "\" but it is \"" + Cp1252ToUtf8(actual) + "\""};
         }
     } else if (cmd == "expect-line") {
         need(3);
@@ -303,8 +309,8 @@ void ScriptRunner::Run(const std::vector<std::string>& a) {
         const std::string actual =
             *n < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(*n)] : "";
         if (actual != a[3]) {
-            throw Stop{1, "expected line " + a[2] + " of " + a[1] + " to be \"" + Cp1252ToUtf8(a[3]) +
-                              "\" but it is \"" + Cp1252ToUtf8(actual) + "\""};
+            throw Stop{1, "expected line " + a[2] + " of " + a[1] + " to be \"" +
+                              Cp1252ToUtf8(a[3]) + "\" but it is \"" + Cp1252ToUtf8(actual) + "\""};
         }
     } else if (cmd == "screenshot") {
         need(1);

@@ -19,7 +19,7 @@ namespace tessary::ui {
 std::optional<std::vector<std::string>> SplitScriptLine(const std::string& line);
 
 class ScriptRunner {
-public:
+  public:
     ScriptRunner(Ui& ui, ScriptServices& services, std::istream& script, std::ostream& out,
                  std::ostream& err)
         : ui_(ui), services_(services), script_(script), out_(out), err_(err) {}
@@ -30,7 +30,7 @@ public:
     // 0, or 1 after a failed expect, or 2 after a script error.
     int ExitStatus() const { return status_; }
 
-private:
+  private:
     struct Stop {
         int status;
         std::string message;

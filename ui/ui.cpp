@@ -30,7 +30,8 @@ void Ui::Show(Form& form) {
 
 void Ui::Hide(Form& form) {
     const bool wasActive = ActiveForm() == &form;
-    if (!form.visible && std::find(visible_.begin(), visible_.end(), &form) == visible_.end()) return;
+    if (!form.visible && std::find(visible_.begin(), visible_.end(), &form) == visible_.end())
+        return;
     std::erase(visible_, &form);
     form.visible = false;
     backend_.FormHidden(form);

@@ -10,7 +10,7 @@
 namespace tessary::ui {
 
 class Ui {
-public:
+  public:
     Ui(Backend& backend, Services& services) : backend_(backend), services_(services) {}
 
     // Shows a form on top and activates it (its OnActivate runs).
@@ -43,7 +43,7 @@ public:
     Services& services() { return services_; }
     void Refresh() { backend_.Refresh(); }
 
-private:
+  private:
     void Activate(Form& form);
 
     Backend& backend_;

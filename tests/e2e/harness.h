@@ -1,0 +1,43 @@
+#pragma once
+// Runs the real tessary-script executable on a throw-away program folder, as a user's
+// automation would, and gives back what it printed and its exit status.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/records.h"
+
+namespace tessary::testing {
+
+struct ScriptRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    std::vector<std::string> Lines() const;
+};
+
+class ScriptTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs `script` with the given options (e.g. {"--today", "08/12/2026"}) and program
+    // argument (empty for none).
+    ScriptRun Run(const std::string& script, const std::vector<std::string>& options = {},
+                  const std::string& argument = "");
+    // The data folder's system record, read and unscrambled; and written back scrambled.
+    SystemRecord ReadSystem(const std::string& folder = "CU1") const;
+    void WriteSystem(const SystemRecord& sys, const std::string& folder = "CU1") const;
+    // Makes the data folder's file set as the first start would.
+    void MakeDataFolder(const std::string& folder = "CU1") const;
+    std::filesystem::path Data(const std::string& name, const std::string& folder = "CU1") const {
+        return program / folder / name;
+    }
+
+    std::filesystem::path program;
+};
+
+}  // namespace tessary::testing

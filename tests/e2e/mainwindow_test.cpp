@@ -1,0 +1,202 @@
+// The main window through tessary-script: rights against the menu, the new-period reminder,
+// the unposted-batch warnings, help, filed reports, and the file set's messages.
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/dates.h"
+#include "core/file.h"
+#include "e2e/harness.h"
+
+namespace tessary::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kToday = {"--today", "08/12/2026"};
+
+class MainWindow : public ScriptTest {
+  protected:
+    // A user of the given level with password "PW" in slot 2.
+    void AddUser(int level) {
+        MakeDataFolder();
+        SystemRecord sys = ReadSystem();
+        sys.UserCodes[1].set("OP");
+        sys.UserPasswords[1].set("PW");
+        sys.UserLevels[1] = level;
+        WriteSystem(sys);
+    }
+    void SetLastPeriodEnd(const std::string& date) {
+        SystemRecord sys = ReadSystem();
+        sys.LastPeriodEndDate = ParseDate(date, std::chrono::year{2026});
+        WriteSystem(sys);
+    }
+    // Runs one menu item after signing on as OP and returns the message line.
+    std::string MessageAfter(const std::string& item) {
+        const auto run = Run("type Password pw\nclick Next\nmenu " + item + R"(
+print TFmain.Lm
+)",
+                             kToday);
+        EXPECT_EQ(run.status, 0) << item << ": " << run.err;
+        return run.out;
+    }
+};
+
+const char* const kRefused = "Unfortunately you are not authorised to do this\n";
+
+TEST_F(MainWindow, OperatorReachesEntryCheckingPostingAndReportsOnly) {
+    AddUser(3);
+    EXPECT_EQ(MessageAfter("InputTransactions1"), "Input Transactions is not available yet\n");
+    EXPECT_EQ(MessageAfter("PostTransactions1"), "Post Transactions is not available yet\n");
+    EXPECT_EQ(MessageAfter("TrialBalance1"), "This report is not available yet\n");
+    EXPECT_EQ(MessageAfter("AddMembers1"), kRefused);
+    EXPECT_EQ(MessageAfter("MaintainAccounts1"), kRefused);
+    EXPECT_EQ(MessageAfter("SetUp1"), kRefused);
+}
+
+TEST_F(MainWindow, AuditorReachesOnlyTheCommandsOpenToAll) {
+    AddUser(4);
+    EXPECT_EQ(MessageAfter("InputTransactions1"), kRefused);
+    EXPECT_EQ(MessageAfter("TotalTransactions1"), kRefused);
+    EXPECT_EQ(MessageAfter("ViewMembers1"), "View Members is not available yet\n");
+    EXPECT_EQ(MessageAfter("ExportMembersRecords1"),
+              "Export Members Records is not available yet\n");
+    EXPECT_EQ(MessageAfter("Post2"), kRefused);
+}
+
+TEST_F(MainWindow, ProcessingChecksEachCodesOwnLevelAfterItsReminders) {
+    AddUser(2);
+    const auto steps = Run(R"(
+type Password pw
+click Next
+menu YearEnd1
+expect-line forms 1 TFmodal
+expect Label1 "Reminder - Backup data first"
+click Button1
+expect Lm "Unfortunately you are not authorised to do this"
+menu Backup1
+expect Lm "Backup is not available yet"
+)",
+                           kToday);
+    EXPECT_EQ(steps.status, 0) << steps.err;
+}
+
+TEST_F(MainWindow, ARefusedNominalCommandLeavesTheMenusUsable) {
+    AddUser(3);
+    const auto run = Run(R"(
+type Password pw
+click Next
+menu InputTransactions2
+expect Lm "Unfortunately you are not authorised to do this"
+menu ViewMembers1
+expect Lm "View Members is not available yet"
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(MainWindow, NewPeriodReminderShowsAfter30DaysAndOnlyOnce) {
+    MakeDataFolder();
+    SetLastPeriodEnd("08/11/2026");  // 30 days before the working date
+    auto run = Run("type Password tessary\nclick Next\nprint Lm\n", kToday);
+    EXPECT_EQ(run.out, "\n") << run.err;
+
+    SetLastPeriodEnd("07/11/2026");  // 31 days
+    run = Run(R"(
+type Password tessary
+click Next
+expect Lm "NEW PERIOD - Last Period End Processing 31 days ago"
+menu ViewMembers1
+menu SetUp1
+click Close
+expect Lm ""
+)",
+              kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(MainWindow, ExitWarnsOfEachNonEmptyBatchFile) {
+    MakeDataFolder();
+    std::ofstream(Data("ADMMEM.t32")) << std::string(36, '\0');
+    std::ofstream(Data("JBNOM.T32")) << std::string(44, '\0');
+    std::ofstream(Data("XXMEM.t32")).close();  // empty: no warning
+    const auto run = Run(R"(
+type Password tessary
+click Next
+menu ExitNo1
+expect forms TFmain
+menu ExitYes1
+print Label1
+click Button1
+print Label1
+click Button1
+print "never reached"
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "Warning - Unposted transactions - ADMMEM.t32\n"
+              "Warning - Unposted transactions - JBNOM.T32\n");
+}
+
+TEST_F(MainWindow, HelpAndEditFiledReportOpenDocuments) {
+    const auto run = Run(R"(
+type Password tessary
+click Next
+menu Help1
+print shell
+menu EditReport1
+print shell
+menu SetPrinter1
+)",
+                         kToday);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = run.Lines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], (program / "tessary.html").string());
+    EXPECT_EQ(lines[1], "open");
+    EXPECT_NE(lines[3].find("new.txt"), std::string::npos);  // an empty new document
+    EXPECT_TRUE(fs::exists(lines[3]));
+    EXPECT_EQ(fs::file_size(lines[3]), 0u);
+}
+
+TEST_F(MainWindow, AnotherUpdaterMakesUpdateCommandsWaitButNotTheRest) {
+    MakeDataFolder();
+    File holder;
+    ASSERT_TRUE(holder.Open(Data("sys.d32"), File::Access::ReadWrite));
+    ASSERT_TRUE(holder.TryLockExclusive());
+    const auto run = Run(R"(
+type Password tessary
+click Next
+menu SetUp1
+expect Lm "Required files in use"
+menu AddMembers1
+expect Lm "Required files in use"
+menu ViewMembers1
+expect Lm "View Members is not available yet"
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(MainWindow, InconsistentLogsOfferTheRestoreAndEndTheProgram) {
+    MakeDataFolder();
+    std::ofstream(Data("memlog.d32"), std::ios::binary) << std::string(28, 'x');
+    const auto run = Run(R"(
+type Password tessary
+click Next
+menu SetUp1
+expect Lm "TS files are inconsistent"
+expect L4 "Restore them from the last backup ?"
+click OK
+print "never reached"
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    // There was no safety copy to restore from: the files are as they were.
+    EXPECT_EQ(fs::file_size(Data("memlog.d32")), 28u);
+}
+
+}  // namespace
+}  // namespace tessary::testing

@@ -1,0 +1,186 @@
+// Sign-on through tessary-script: passwords, the working date and the data folder.
+
+#include <filesystem>
+
+#include "core/dates.h"
+#include "e2e/harness.h"
+
+namespace tessary::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kToday = {"--today", "08/12/2026"};
+
+class SignOn : public ScriptTest {};
+
+TEST_F(SignOn, LowerCaseTypingMatchesTheStoredPassword) {
+    const auto run = Run(R"(
+expect TFstart " Tessary"
+expect focus Password
+expect EDate 08/12/2026
+expect Lday Tuesday
+type Password tessary
+expect Password TESSARY
+click Next
+print forms
+print TFmain
+)",
+                         kToday);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.Lines(),
+              (std::vector<std::string>{
+                  "TFmain", "Tessary - New Credit Union - ADM - Tuesday 8 December 2026"}));
+    EXPECT_TRUE(fs::exists(Data("sys.d32")));
+}
+
+TEST_F(SignOn, WrongOrEmptyPasswordEndsTheProgramAfterOneMessage) {
+    for (const std::string password : {"wrong", "\"\""}) {
+        const auto run = Run("type Password " + password + R"(
+click Next
+print forms
+expect Lm "Invalid password"
+expect OK &Exit
+click OK
+print "never reached"
+)",
+                             kToday);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "TFstart\nTFmain\n") << password;
+    }
+}
+
+TEST_F(SignOn, FailedSignOnLeavesNoMenuUsable) {
+    const auto run = Run(R"(
+type Password wrong
+click Next
+menu SetUp1
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("disabled"), std::string::npos) << run.err;
+}
+
+TEST_F(SignOn, WorkingDateInTheFutureIsRefused) {
+    const auto run = Run(R"(
+type EDate 9/12/26
+tab
+expect Lday Wednesday
+type Password tessary
+click Next
+expect Lm "The date cannot be in the future"
+expect OK &OK
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(SignOn, WorkingDateBeforeTheLastPeriodEndIsRefusedButTheSameDayIsNot) {
+    MakeDataFolder();
+    SystemRecord sys = ReadSystem();
+    sys.LastPeriodEndDate = ParseDate("30/11/2026", std::chrono::year{2026});
+    WriteSystem(sys);
+
+    auto run = Run(R"(
+type EDate 29/11/2026
+type Password tessary
+click Next
+expect Lm "The date cannot be before the last period end date"
+)",
+                   kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    run = Run(R"(
+type EDate 30/11/2026
+type Password tessary
+click Next
+expect forms TFmain
+)",
+              kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(SignOn, InvalidDateIsResetAndKeepsTheFocus) {
+    // With no period end yet, the working date left at 0 still passes both checks.
+    auto run = Run(R"(
+type Password tessary
+type EDate 31/02/2026
+tab
+expect EDate dd/mm/yyyy
+expect focus EDate
+click Next
+expect forms TFmain
+)",
+                   kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    SystemRecord sys = ReadSystem();
+    sys.LastPeriodEndDate = ParseDate("01/11/2026", std::chrono::year{2026});
+    WriteSystem(sys);
+    run = Run(R"(
+type Password tessary
+type EDate nonsense
+click Next
+expect Lm "The date cannot be before the last period end date"
+)",
+              kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(SignOn, TrainerUsesItsOwnFolderAndTheFirstOfJanuary2000) {
+    const auto run = Run(R"(
+expect EDate 01/01/2000
+expect Lday Saturday
+type Password tessary
+click Next
+expect TFmain "Tessary - New Credit Union - ADM - Saturday 1 January 2000"
+)",
+                         kToday, "TRAINER");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(Data("sys.d32", "TRAINER")));
+    EXPECT_FALSE(fs::exists(Data("sys.d32")));
+}
+
+TEST_F(SignOn, FirstMatchingSlotSignsOnAndAnEmptyLevelPassesEveryCheck) {
+    MakeDataFolder();
+    SystemRecord sys = ReadSystem();
+    sys.UserCodes[3].set("JB");
+    sys.UserPasswords[3].set("SAME");
+    sys.UserLevels[3] = 0;
+    sys.UserCodes[6].set("XX");
+    sys.UserPasswords[6].set("SAME");
+    sys.UserLevels[6] = 4;
+    WriteSystem(sys);
+    const auto run = Run(R"(
+type Password same
+click Next
+expect TFmain "Tessary - New Credit Union - JB - Tuesday 8 December 2026"
+menu SetUp1
+expect forms TFsetup
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(SignOn, ShortSystemRecordIsRewrittenAtFullLength) {
+    MakeDataFolder();
+    fs::resize_file(Data("sys.d32"), 300);
+    const auto run = Run("type Password tessary\nclick Next\nexpect forms TFmain\n", kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fs::file_size(Data("sys.d32")), 348u);
+    const SystemRecord sys = ReadSystem();
+    EXPECT_EQ(sys.BackupDrive, 'A');
+    EXPECT_EQ(sys.UserPasswords[0].str(), "TESSARY");
+    // What the short file lacked reads as zero, not as unscrambled noise.
+    EXPECT_EQ(+sys.LastPeriodEndDate, 0.0);
+    EXPECT_EQ(+sys.ConsistencyTotal, 0);
+}
+
+TEST_F(SignOn, ExitButtonEndsTheProgram) {
+    const auto run = Run("click Bexit\nprint forms\n", kToday);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+}  // namespace
+}  // namespace tessary::testing
