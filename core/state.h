@@ -61,6 +61,10 @@ struct RunState {
     int CommandCode = 0;
     bool BatchChecked = false;
     bool NewPeriodReminder = true;
+    // The signed-on user's report work file while a report is being written, and the member
+    // type pattern of the last member report (it goes into some report titles).
+    File ReportWork;
+    std::string ReportTypePattern;
     // The file last chosen in the report viewer's save dialog, for "Edit Filed Report".
     std::string LastFiledReport;
     // Set when a backup to disc has been started in this run.

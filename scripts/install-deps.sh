@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tessary needs on Debian 12. Safe to run again.
 set -euo pipefail
-packages=(g++ cmake make git locales libfmt-dev libgtest-dev libbenchmark-dev clang-format)
+packages=(g++ cmake make git locales libfmt-dev libgtest-dev libbenchmark-dev clang-format
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-liberation xdg-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

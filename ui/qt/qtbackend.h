@@ -20,7 +20,7 @@ class QWidget;
 namespace tessary::ui {
 
 class QtBackend : public Backend {
-public:
+  public:
     QtBackend();
     ~QtBackend() override;
     QtBackend(const QtBackend&) = delete;
@@ -50,12 +50,12 @@ public:
 
     class Impl;
 
-private:
+  private:
     std::unique_ptr<Impl> d_;
 };
 
 class QtServices : public Services {
-public:
+  public:
     QtServices();
     ~QtServices() override;
     QtServices(const QtServices&) = delete;
@@ -75,7 +75,7 @@ public:
 
     class Impl;
 
-private:
+  private:
     std::unique_ptr<Impl> d_;
 };
 
