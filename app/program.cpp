@@ -2,6 +2,8 @@
 
 #include "core/mainform.h"
 #include "members/commands.h"
+#include "members/memacc.h"
+#include "members/memtrans.h"
 #include "nominal/commands.h"
 #include "processing/commands.h"
 #include "reports/commands.h"
@@ -9,6 +11,8 @@
 namespace tessary {
 
 void Assemble(App& app) {
+    app.MakeForm<TFmemtrans>();
+    app.MakeForm<TFmemacc>();
     TFmain& m = app.main();
     m.MembersCommand = [&app] { MembersCommand(app); };
     m.NominalCommand = [&app] { NominalCommand(app); };

@@ -103,7 +103,58 @@ bool ConsistencyWaived(RunState& state) {
     return true;
 }
 
+constexpr std::string_view kPostingMarker = ".posted";
+
+std::string MarkerFor(const std::string& batchPath) { return batchPath + std::string(kPostingMarker); }
+
+// Settles the batches of posting runs that died between their last write and the deletion of
+// their batch. Runs under the update lock, so no other run is between those steps now.
+void RecoverPostedBatches(RunState& state) {
+    std::error_code ec;
+    std::vector<fs::path> markers;
+    for (const auto& entry : fs::directory_iterator(state.DataFolder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > kPostingMarker.size() &&
+            name.compare(name.size() - kPostingMarker.size(), kPostingMarker.size(), kPostingMarker) == 0) {
+            markers.push_back(entry.path());
+        }
+    }
+    for (const auto& marker : markers) {
+        std::int32_t total = 0;
+        File f;
+        const bool read = f.Open(marker, File::Access::ReadOnly) && f.ReadAt(0, &total, sizeof total) == sizeof total;
+        f.Close();
+        if (read && total == state.System.ConsistencyTotal) {
+            std::string batch = marker.string();
+            batch.resize(batch.size() - kPostingMarker.size());
+            fs::remove(batch, ec);
+        }
+        fs::remove(marker, ec);
+    }
+    if (!markers.empty()) SyncFolder(state.DataFolder);
+}
+
 }  // namespace
+
+void MarkBatchPosting(RunState& state, const std::string& batchPath) {
+    const std::int32_t total = SumLogSizes(state);
+    const std::string marker = MarkerFor(batchPath);
+    std::error_code ec;
+    fs::remove(marker, ec);
+    File f;
+    if (CreateEmptyFile(marker) && f.Open(marker, File::Access::ReadWrite)) {
+        f.WriteAt(0, &total, sizeof total);
+        f.Sync();
+    }
+    SyncFolder(state.DataFolder);
+}
+
+void FinishBatchPosting(RunState& state, const std::string& batchPath) {
+    std::error_code ec;
+    fs::remove(batchPath, ec);
+    fs::remove(MarkerFor(batchPath), ec);
+    SyncFolder(state.DataFolder);
+}
 
 void ChooseFolder(RunState& state, const std::vector<std::string>& args) {
     state.FolderName = "CU1";
@@ -171,6 +222,7 @@ bool OpenFileSet(RunState& state, int mode) {
     OpenAll(state, File::Access::ReadWrite, false);
     LoadSystemRecord(state);
     if (SumLogSizes(state) == state.System.ConsistencyTotal || ConsistencyWaived(state)) {
+        RecoverPostedBatches(state);
         return true;
     }
 

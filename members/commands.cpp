@@ -2,6 +2,9 @@
 
 #include "core/fileset.h"
 #include "core/mainform.h"
+#include "members/memacc.h"
+#include "members/memtrans.h"
+#include "members/posting.h"
 
 namespace tessary {
 
@@ -47,19 +50,29 @@ void MembersCommand(App& app) {
         return;
     }
     if (code <= 14 && !m.CheckRights(kOperator)) return;
-    if (code == 15 || code == 16) {
-        if (!m.CheckRights(kSupervisor) || !OpenFileSet(s, kUpdate)) return;
-        m.NotAvailable(CommandName(code));
-        CloseFileSet(s, kUpdate);
-        return;
+    auto* memacc = app.FindForm<TFmemacc>("TFmemacc");
+    switch (code) {
+        case 11:
+            app.ui.Hide(m);
+            app.FindForm<TFmemtrans>("TFmemtrans")->Open();
+            return;
+        case 13: CheckTransactions(app); return;
+        case 14: PostTransactions(app); return;
+        case 15:
+        case 16:
+            if (!m.CheckRights(kSupervisor) || !OpenFileSet(s, kUpdate)) return;
+            m.EnableMenus(false);
+            app.ui.Hide(m);
+            memacc->Open(code == 15 ? TFmemacc::Mode::Add : TFmemacc::Mode::Update);
+            return;
+        case 17:
+            OpenFileSet(s, kEnquiry);
+            m.EnableMenus(false);
+            app.ui.Hide(m);
+            memacc->Open(TFmemacc::Mode::View);
+            return;
+        default: m.NotAvailable(CommandName(code)); return;
     }
-    if (code == 17) {
-        OpenFileSet(s, kEnquiry);
-        m.NotAvailable(CommandName(code));
-        CloseFileSet(s, kEnquiry);
-        return;
-    }
-    m.NotAvailable(CommandName(code));
 }
 
 }  // namespace tessary

@@ -1,0 +1,20 @@
+#pragma once
+// The loan routines every member-side command shares. Each works on the member record in the
+// run state's buffer and on the working date.
+
+#include "core/app.h"
+
+namespace tessary {
+
+// Interest due on the loan as at the working date.
+double CurrentInterestDue(const RunState& state);
+// Days in one repayment period of the loan, or -1 when no loan is set up.
+double RepaymentPeriodDays(const RunState& state);
+// Amount overdue as at the working date: never negative, never more than the whole debt.
+double LoanArrears(const RunState& state);
+// Puts the member's name and address and today's date on the clipboard, for a letter.
+void CopyNameAndAddress(App& app);
+// "Share1= ... Interest due= ..." for the member in the buffer.
+std::string BalanceLine(const RunState& state);
+
+}  // namespace tessary

@@ -1,0 +1,70 @@
+#pragma once
+// TFmemtrans: keying member transactions into the user's batch; TFfindtrans: its find prompt.
+
+#include "core/app.h"
+#include "ui/form.h"
+
+namespace tessary {
+
+class TFfindtrans : public ui::Form {
+public:
+    explicit TFfindtrans(App& app);
+    ui::Label& Label1;
+    ui::Edit& Edit1;
+    ui::Button& Button1;
+};
+
+class TFmemtrans : public ui::Form {
+public:
+    explicit TFmemtrans(App& app);
+
+    ui::Label& Lmemno;
+    ui::Edit& Ememno;
+    ui::Label& Laccount;
+    ui::Label& Ltypelabel;
+    ui::Edit& Etype;
+    ui::Label& Ltype;
+    ui::Label& Lamount;
+    ui::Edit& Eamount;
+    ui::Label& Lcheque;
+    ui::Edit& Echeque;
+    ui::Label& Ldate;
+    ui::Edit& Edate;
+    ui::Label& Lbalances;
+    ui::Memo& Mtype;
+    ui::Button& Next;
+    ui::Button& Previous;
+    ui::Button& Close;
+    ui::Button& Find;
+
+    // Shows the form from the menu: the batch is opened afresh. Later activations (returning
+    // from a message or the find prompt) keep the entry being keyed.
+    void Open();
+
+    void FormActivate();
+    void EmemnoExit();
+    void EtypeExit();
+    void EdateExit();
+    void NextClick() { Step(+1); }
+    void PreviousClick() { Step(-1); }
+    void FindClick();
+    void CloseClick();
+
+private:
+    void Present();
+    // Reads the fields into the entry buffer; false (after saying so) when the date is no date.
+    bool ReadForm();
+    // Stores the entry being keyed when it has an accepted member; false when it could not.
+    bool StoreCurrent();
+    void Step(int d);
+    void LoadMemberOfEntry();
+
+    App& app_;
+    TFfindtrans* find_ = nullptr;
+    File batch_;
+    std::int64_t p_ = 0;
+    int member_ = 0;  // the current member number, 0 when none is accepted
+    bool opening_ = false;
+};
+
+}  // namespace tessary

@@ -1,0 +1,38 @@
+#pragma once
+// Checking and posting a user's member batch.
+
+#include <array>
+#include <string>
+
+#include "core/app.h"
+
+namespace tessary {
+
+// The signed-on user's member batch: DataFolder + UserCode + "MEM.t32".
+std::string MemberBatchPath(const RunState& state);
+
+struct BatchCheck {
+    int count = 0;
+    double value = 0;
+    int errors = 0;
+};
+
+// Lists the batch with an error code per entry into the report work file (report 23) and
+// totals it. Opens and closes the file set for enquiry.
+BatchCheck CheckMemberBatch(App& app);
+// The menu's "Check Transactions": the check, its message and the offer to view the list.
+void CheckTransactions(App& app);
+// The menu's "Post Transactions": requires a clean check, asks, opens for update and posts.
+void PostTransactions(App& app);
+
+// Posts the whole batch with the file set open for update, then shows the posting report.
+void PostMemberBatch(App& app);
+
+// Amounts by posting type 1 to 8 (index 0 unused).
+using TypeAmounts = std::array<double, 9>;
+// Applies the entry in the transaction buffer to the member in the member buffer, appending
+// its member log entries, nominal log entries for money paid out and report lines, and adds
+// its amounts to `totals`.
+void PostMemberTransaction(App& app, TypeAmounts& totals);
+
+}  // namespace tessary
