@@ -56,8 +56,12 @@ void MembersCommand(App& app) {
             app.ui.Hide(m);
             app.FindForm<TFmemtrans>("TFmemtrans")->Open();
             return;
-        case 13: CheckTransactions(app); return;
-        case 14: PostTransactions(app); return;
+        case 13:
+            CheckTransactions(app);
+            return;
+        case 14:
+            PostTransactions(app);
+            return;
         case 15:
         case 16:
             if (!m.CheckRights(kSupervisor) || !OpenFileSet(s, kUpdate)) return;
@@ -71,7 +75,9 @@ void MembersCommand(App& app) {
             app.ui.Hide(m);
             memacc->Open(TFmemacc::Mode::View);
             return;
-        default: m.NotAvailable(CommandName(code)); return;
+        default:
+            m.NotAvailable(CommandName(code));
+            return;
     }
 }
 

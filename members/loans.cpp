@@ -13,7 +13,8 @@ double CurrentInterestDue(const RunState& state) {
     if (IsZeroMoney(m.LoanBalance)) return 0;
     if (state.System.InterestMethod == 1) return m.InterestDue;
     const double dailyRate = state.System.InterestRate * 12 / 36525;
-    return RoundMoney(dailyRate * m.LoanBalance * (state.WorkingDate - m.LastPayDate) + m.InterestDue);
+    return RoundMoney(dailyRate * m.LoanBalance * (state.WorkingDate - m.LastPayDate) +
+                      m.InterestDue);
 }
 
 double RepaymentPeriodDays(const RunState& state) {
@@ -52,7 +53,8 @@ double LoanArrears(const RunState& state) {
 void CopyNameAndAddress(App& app) {
     const MemberRecord& m = app.state.Member;
     std::string text;
-    for (const auto* field : {&m.Name, &m.Address1, &m.Address2, &m.Address3, &m.Address4, &m.Address5}) {
+    for (const auto* field :
+         {&m.Name, &m.Address1, &m.Address2, &m.Address3, &m.Address4, &m.Address5}) {
         text += field->str() + "\r\n";
     }
     text += "\r\n" + FormatLongDate(app.Today()) + "\r\n";

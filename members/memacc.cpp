@@ -53,7 +53,8 @@ TFmemacc::TFmemacc(App& app)
       Copy(Add<ui::Button>("Copy")),
       app_(app) {
     // Left column: identity and address, in screen order (join date above birth date).
-    const auto field = [this](ui::Edit& e, int x, int y, int w, const char* label, int maxLength, int tab) {
+    const auto field = [this](ui::Edit& e, int x, int y, int w, const char* label, int maxLength,
+                              int tab) {
         auto& l = Add<ui::Label>("L" + e.name());
         l.left = x;
         l.top = y + 4;
@@ -101,9 +102,9 @@ TFmemacc::TFmemacc(App& app)
     // The balances, read-only on a white panel.
     int y = 262;
     for (auto [label, caption] :
-         {std::pair{&LShare1, "Share 1"}, std::pair{&Lshare2, "Share 2"}, std::pair{&Lloan, "Loan balance"},
-          std::pair{&Lintdue, "Interest due"}, std::pair{&Llastpaydate, "Last pay date"},
-          std::pair{&Larrears, "Arrears"}}) {
+         {std::pair{&LShare1, "Share 1"}, std::pair{&Lshare2, "Share 2"},
+          std::pair{&Lloan, "Loan balance"}, std::pair{&Lintdue, "Interest due"},
+          std::pair{&Llastpaydate, "Last pay date"}, std::pair{&Larrears, "Arrears"}}) {
         auto& l = Add<ui::Label>("L" + label->name() + "Caption");
         l.left = 420;
         l.top = y;
@@ -146,7 +147,9 @@ TFmemacc::TFmemacc(App& app)
 
 void TFmemacc::Open(Mode mode) {
     mode_ = mode;
-    caption = mode == Mode::Add ? "Add members" : mode == Mode::Update ? "Update members" : "View members";
+    caption = mode == Mode::Add      ? "Add members"
+              : mode == Mode::Update ? "Update members"
+                                     : "View members";
     Copy.visible = mode == Mode::View;
     opening_ = true;
     app_.ui.Show(*this);
@@ -167,8 +170,8 @@ void TFmemacc::Present() {
     const RunState& s = app_.state;
     const MemberRecord& m = s.Member;
     const std::pair<ui::Edit*, const PString<30>*> texts[] = {
-        {&Edit1, &m.Name},         {&Edit2, &m.Address1}, {&Edit3, &m.Address2},
-        {&Edit4, &m.Address3},     {&Edit5, &m.Address4}, {&Edit6, &m.Address5}};
+        {&Edit1, &m.Name},     {&Edit2, &m.Address1}, {&Edit3, &m.Address2},
+        {&Edit4, &m.Address3}, {&Edit5, &m.Address4}, {&Edit6, &m.Address5}};
     for (const auto& [edit, text] : texts) edit->text = text->str();
     Edit7.text = m.Phone.str();
     Edit8.text = m.Password.str();
@@ -186,7 +189,8 @@ void TFmemacc::Present() {
     LShare1.caption = Money11(m.Share1);
     Lshare2.caption = Money11(m.Share2);
     Lloan.caption = Money11(m.LoanBalance);
-    Lintdue.caption = Money11(s.System.InterestMethod == 1 ? +m.InterestDue : CurrentInterestDue(s));
+    Lintdue.caption =
+        Money11(s.System.InterestMethod == 1 ? +m.InterestDue : CurrentInterestDue(s));
     Larrears.caption = Money11(LoanArrears(s));
 }
 
@@ -215,7 +219,8 @@ bool TFmemacc::SaveForm() {
     if (m.LoanAmount != oldAmount) m.InterestPaid = 0;  // a new loan starts a new count
     m.Repayment = ReadNumber(Edit17.text);
     m.Frequency.set(Edit18.text.substr(0, 1));
-    if (m.LoanDate > 0 && (m.LoanAmount <= 0 || m.Repayment <= 0 || m.Frequency.empty() || m.LoanNumber <= 0)) {
+    if (m.LoanDate > 0 &&
+        (m.LoanAmount <= 0 || m.Repayment <= 0 || m.Frequency.empty() || m.LoanNumber <= 0)) {
         app_.ShowModalMessage("Incomplete loan set up");
         return false;
     }
@@ -248,7 +253,9 @@ void TFmemacc::PresentNext() {
     Present();
 }
 
-void TFmemacc::NextClick() { PresentNext(); }
+void TFmemacc::NextClick() {
+    PresentNext();
+}
 
 void TFmemacc::EmemnoExit() {
     if (mode_ == Mode::Add) return;
@@ -258,8 +265,8 @@ void TFmemacc::EmemnoExit() {
     const auto begin = text.find_first_not_of(' ');
     const char* first = text.data() + (begin == std::string::npos ? text.size() : begin);
     const auto [end, ec] = std::from_chars(first, text.data() + text.size(), n);
-    if (begin == std::string::npos || ec != std::errc() || end != text.data() + text.size() || n < 1 ||
-        n > count_) {
+    if (begin == std::string::npos || ec != std::errc() || end != text.data() + text.size() ||
+        n < 1 || n > count_) {
         Ememno.text = "Invalid";
         Ememno.SetFocus();
         return;
@@ -292,6 +299,8 @@ void TFmemacc::CloseClick() {
     app_.ui.Show(app_.main());
 }
 
-void TFmemacc::CopyClick() { CopyNameAndAddress(app_); }
+void TFmemacc::CopyClick() {
+    CopyNameAndAddress(app_);
+}
 
 }  // namespace tessary

@@ -7,7 +7,7 @@
 namespace tessary {
 
 class TFmemacc : public ui::Form {
-public:
+  public:
     enum class Mode { Add, Update, View };
 
     explicit TFmemacc(App& app);
@@ -53,7 +53,7 @@ public:
     void Edit18Exit();
     void CopyClick();
 
-private:
+  private:
     void PresentNext();
     void Present();
     bool SaveForm();

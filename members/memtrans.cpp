@@ -43,7 +43,9 @@ std::optional<long long> StrictWhole(std::string_view text) {
 }
 
 // A day number as the date message shows it, 0 included (30/12/1899).
-std::string DayText(double day) { return day == 0 ? "30/12/1899" : FormatDate(day); }
+std::string DayText(double day) {
+    return day == 0 ? "30/12/1899" : FormatDate(day);
+}
 
 }  // namespace
 
@@ -117,12 +119,10 @@ TFmemtrans::TFmemtrans(App& app)
     Place(Mtype, 400, 110, 380, 130);
     Mtype.font.name = "Courier New";
     Mtype.tabStop = false;
-    Mtype.lines = {"           Types of transactions",
-                   "",
-                   "1  Share 1 deposit   5  Share 1 withdrawal",
-                   "2  Share 2 deposit   6  Share 2 withdrawal",
-                   "3  Loan Repayment    7  Loan allocation",
-                   "4  Fee"};
+    Mtype.lines = {
+        "           Types of transactions",           "",
+        "1  Share 1 deposit   5  Share 1 withdrawal", "2  Share 2 deposit   6  Share 2 withdrawal",
+        "3  Loan Repayment    7  Loan allocation",    "4  Fee"};
     struct B {
         ui::Button& b;
         const char* caption;
@@ -209,7 +209,8 @@ void TFmemtrans::EmemnoExit() {
     bool accepted = false;
     if (n && *n >= 1 && *n <= 0x7FFFFFFF) {
         s.RecordNo = static_cast<std::int32_t>(*n - 1);
-        accepted = ReadMember(s) == kMemberRecordSize && s.Member.Name.view().find('*') == std::string_view::npos;
+        accepted = ReadMember(s) == kMemberRecordSize &&
+                   s.Member.Name.view().find('*') == std::string_view::npos;
     }
     if (!accepted) {
         member_ = 0;
@@ -242,8 +243,8 @@ void TFmemtrans::EdateExit() {
     }
     const double today = ReadDate(app_, s.TodayText);
     if (date < s.System.LastPeriodEndDate || date > today) {
-        app_.ShowModalMessage("The date must be between " + DayText(s.System.LastPeriodEndDate) + " and " +
-                              s.TodayText);
+        app_.ShowModalMessage("The date must be between " + DayText(s.System.LastPeriodEndDate) +
+                              " and " + s.TodayText);
         Edate.SetFocus();
     }
 }
@@ -266,8 +267,8 @@ bool TFmemtrans::ReadForm() {
 bool TFmemtrans::StoreCurrent() {
     if (member_ <= 0) return true;
     if (!ReadForm()) return false;
-    batch_.WriteAt(static_cast<std::uint64_t>(p_) * kMemberTransactionSize, RecordBytes(app_.state.MemberTrans),
-                   kMemberTransactionSize);
+    batch_.WriteAt(static_cast<std::uint64_t>(p_) * kMemberTransactionSize,
+                   RecordBytes(app_.state.MemberTrans), kMemberTransactionSize);
     return true;
 }
 
@@ -298,9 +299,8 @@ void TFmemtrans::FindClick() {
     const auto wanted = StrictWhole(find_->Edit1.text);
     if (!wanted) return;
     MemberTransaction entry;
-    for (std::uint64_t q = 0;
-         batch_.ReadAt(q * kMemberTransactionSize, RecordBytes(entry), kMemberTransactionSize) ==
-         kMemberTransactionSize;
+    for (std::uint64_t q = 0; batch_.ReadAt(q * kMemberTransactionSize, RecordBytes(entry),
+                                            kMemberTransactionSize) == kMemberTransactionSize;
          ++q) {
         if (entry.MemberNo == *wanted) {
             p_ = static_cast<std::int64_t>(q);
@@ -320,8 +320,8 @@ void TFmemtrans::CloseClick() {
     if (member_ > 0 && !ReadForm()) return;
     CloseFileSet(s, kEnquiry);
     if (member_ > 0) {
-        batch_.WriteAt(static_cast<std::uint64_t>(p_) * kMemberTransactionSize, RecordBytes(s.MemberTrans),
-                       kMemberTransactionSize);
+        batch_.WriteAt(static_cast<std::uint64_t>(p_) * kMemberTransactionSize,
+                       RecordBytes(s.MemberTrans), kMemberTransactionSize);
     }
     batch_.Sync();
     batch_.Close();

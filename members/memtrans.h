@@ -7,7 +7,7 @@
 namespace tessary {
 
 class TFfindtrans : public ui::Form {
-public:
+  public:
     explicit TFfindtrans(App& app);
     ui::Label& Label1;
     ui::Edit& Edit1;
@@ -15,7 +15,7 @@ public:
 };
 
 class TFmemtrans : public ui::Form {
-public:
+  public:
     explicit TFmemtrans(App& app);
 
     ui::Label& Lmemno;
@@ -50,7 +50,7 @@ public:
     void FindClick();
     void CloseClick();
 
-private:
+  private:
     void Present();
     // Reads the fields into the entry buffer; false (after saying so) when the date is no date.
     bool ReadForm();

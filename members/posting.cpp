@@ -1,7 +1,8 @@
 #include "members/posting.h"
 
-#include <filesystem>
 #include <fmt/core.h>
+
+#include <filesystem>
 
 #include "core/dates.h"
 #include "core/fileset.h"
@@ -23,18 +24,25 @@ std::string TypeName(int type) {
 
 std::string Width(std::string text, std::size_t width, bool left = true) {
     if (text.size() < width) {
-        text = left ? text + std::string(width - text.size(), ' ') : std::string(width - text.size(), ' ') + text;
+        text = left ? text + std::string(width - text.size(), ' ')
+                    : std::string(width - text.size(), ' ') + text;
     }
     return text;
 }
 
-std::string Money(double v, std::size_t width) { return Width(FixedText(v, 2), width, false); }
+std::string Money(double v, std::size_t width) {
+    return Width(FixedText(v, 2), width, false);
+}
 
-void AppendToLog(File& log, const void* record, std::size_t size) { log.Append(record, size); }
+void AppendToLog(File& log, const void* record, std::size_t size) {
+    log.Append(record, size);
+}
 
 }  // namespace
 
-std::string MemberBatchPath(const RunState& state) { return state.DataPath(state.UserCode + "MEM.t32"); }
+std::string MemberBatchPath(const RunState& state) {
+    return state.DataPath(state.UserCode + "MEM.t32");
+}
 
 BatchCheck CheckMemberBatch(App& app) {
     RunState& s = app.state;
@@ -77,12 +85,14 @@ BatchCheck CheckMemberBatch(App& app) {
             code = "TYPE";
             ++result.errors;
         }
-        AppendReportLine(s, Width(std::to_string(t.MemberNo), 5, false) + " " + Width(name.substr(0, 24), 24) +
-                                " " + Width(TypeName(type), 16) + " " + Money(t.Amount, 10) + " " +
-                                Width(FormatDate(t.Date), 10) + " " + Width(code, 6));
+        AppendReportLine(s, Width(std::to_string(t.MemberNo), 5, false) + " " +
+                                Width(name.substr(0, 24), 24) + " " + Width(TypeName(type), 16) +
+                                " " + Money(t.Amount, 10) + " " + Width(FormatDate(t.Date), 10) +
+                                " " + Width(code, 6));
     }
     AppendReportLine(s, "");
-    std::string total = "Total - Count " + Whole5(result.count) + "  Value " + Money11(result.value);
+    std::string total =
+        "Total - Count " + Whole5(result.count) + "  Value " + Money11(result.value);
     if (result.errors > 0) total += "  Errors " + Whole5(result.errors);
     AppendReportLine(s, total);
     EndReport(s);
@@ -96,9 +106,11 @@ void CheckTransactions(App& app) {
     TFmain& m = app.main();
     const BatchCheck check = CheckMemberBatch(app);
     s.BatchChecked = check.errors == 0;
-    std::string message = "Total - Count " + Whole5(check.count) + "   Value " + Money11(check.value);
+    std::string message =
+        "Total - Count " + Whole5(check.count) + "   Value " + Money11(check.value);
     if (check.errors > 0) {
-        message += "  " + Width(std::to_string(check.errors), 3, false) + " Error(s) - must be corrected";
+        message +=
+            "  " + Width(std::to_string(check.errors), 3, false) + " Error(s) - must be corrected";
     }
     m.Lm.caption = message;
     m.L4.caption = "View Transactions ?";
@@ -184,7 +196,9 @@ void PostMemberTransaction(App& app, TypeAmounts& totals) {
             s.WorkingDate = working;
             break;
         }
-        case 4: split[4] = a; break;
+        case 4:
+            split[4] = a;
+            break;
         case 5:
             m.Share1 = RoundMoney(m.Share1 - a);
             split[5] = a;
@@ -199,9 +213,11 @@ void PostMemberTransaction(App& app, TypeAmounts& totals) {
             m.LoanBalance = RoundMoney(m.LoanBalance + a);
             split[7] = a;
             break;
-        default: break;
+        default:
+            break;
     }
-    for (int type = 1; type <= 8; ++type) totals[static_cast<std::size_t>(type)] += split[static_cast<std::size_t>(type)];
+    for (int type = 1; type <= 8; ++type)
+        totals[static_cast<std::size_t>(type)] += split[static_cast<std::size_t>(type)];
 
     for (int type = 8; type >= 1; --type) {
         const double amount = RoundMoney(split[static_cast<std::size_t>(type)]);
@@ -214,9 +230,9 @@ void PostMemberTransaction(App& app, TypeAmounts& totals) {
         log.TransType = type;
         log.UserCode.set(s.UserCode);
         AppendToLog(s.Files[DataFile::MemLog], RecordBytes(log), sizeof log);
-        AppendReportLine(s, Width(std::to_string(t.MemberNo), 5, false) + " " + Width(m.Name.str(), 30) + " " +
-                                Width(TypeName(type), 16) + " " + Money(amount, 10) + "  " +
-                                Width(FormatDate(t.Date), 10));
+        AppendReportLine(s, Width(std::to_string(t.MemberNo), 5, false) + " " +
+                                Width(m.Name.str(), 30) + " " + Width(TypeName(type), 16) + " " +
+                                Money(amount, 10) + "  " + Width(FormatDate(t.Date), 10));
     }
     if (t.TransType >= 5 && t.TransType <= 7) {
         NominalLogEntry& log = s.NominalLog;
@@ -225,7 +241,8 @@ void PostMemberTransaction(App& app, TypeAmounts& totals) {
         log.AccountNo = kBankAccount;
         log.Date = t.Date;
         log.UserCode.set(s.UserCode);
-        log.Narrative.set(Width(t.ChequeNo.str(), 8) + " Paid to Member " + Width(std::to_string(t.MemberNo), 5, false));
+        log.Narrative.set(Width(t.ChequeNo.str(), 8) + " Paid to Member " +
+                          Width(std::to_string(t.MemberNo), 5, false));
         log.Reconciled = 0;
         AppendToLog(s.Files[DataFile::NomLog], RecordBytes(log), sizeof log);
     }
@@ -286,8 +303,8 @@ void PostMemberBatch(App& app) {
     for (int account = 0; account <= 8; ++account) {
         s.RecordNo = account;
         ReadNominal(s);
-        const double change =
-            account == kBankAccount ? receipts - payments : totals[static_cast<std::size_t>(account)];
+        const double change = account == kBankAccount ? receipts - payments
+                                                      : totals[static_cast<std::size_t>(account)];
         s.Nominal.Balance = RoundMoney(s.Nominal.Balance + change);
         WriteNominal(s);
     }
@@ -297,7 +314,8 @@ void PostMemberBatch(App& app) {
     MarkBatchPosting(s, batchPath);
     CloseFileSet(s, kUpdate);
     AppendReportLine(s, "");
-    AppendReportLine(s, "                                 Total Posted         " + Money(receipts - payments, 10));
+    AppendReportLine(s, "                                 Total Posted         " +
+                            Money(receipts - payments, 10));
     EndReport(s);
     FinishBatchPosting(s, batchPath);
     BackupToFolder(s);

@@ -52,10 +52,19 @@ void ScriptTest::TearDown() {
 
 ScriptRun ScriptTest::Run(const std::string& script, const std::vector<std::string>& options,
                           const std::string& argument) {
+    return RunWithEnvironment({}, script, options, argument);
+}
+
+ScriptRun ScriptTest::RunWithEnvironment(const std::vector<std::string>& environment,
+                                         const std::string& script,
+                                         const std::vector<std::string>& options,
+                                         const std::string& argument) {
     const fs::path scriptFile = program / "script.txt";
     std::ofstream(scriptFile) << script;
-    std::string command = Quote((fs::path(TESSARY_BIN_DIR) / "tessary-script").string()) +
-                          " --program-folder " + Quote(program.string());
+    std::string command = environment.empty() ? "" : "env ";
+    for (const auto& e : environment) command += Quote(e) + " ";
+    command += Quote((fs::path(TESSARY_BIN_DIR) / "tessary-script").string()) +
+               " --program-folder " + Quote(program.string());
     for (const auto& o : options) command += " " + Quote(o);
     command += " " + Quote(scriptFile.string());
     if (!argument.empty()) command += " " + Quote(argument);

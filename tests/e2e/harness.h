@@ -28,6 +28,11 @@ class ScriptTest : public ::testing::Test {
     // argument (empty for none).
     ScriptRun Run(const std::string& script, const std::vector<std::string>& options = {},
                   const std::string& argument = "");
+    // The same with environment settings ("NAME=value") for the program.
+    ScriptRun RunWithEnvironment(const std::vector<std::string>& environment,
+                                 const std::string& script,
+                                 const std::vector<std::string>& options = {},
+                                 const std::string& argument = "");
     // The data folder's system record, read and unscrambled; and written back scrambled.
     SystemRecord ReadSystem(const std::string& folder = "CU1") const;
     void WriteSystem(const SystemRecord& sys, const std::string& folder = "CU1") const;
