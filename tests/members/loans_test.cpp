@@ -1,0 +1,80 @@
+#include "members/loans.h"
+
+#include <gtest/gtest.h>
+
+#include "core/dates.h"
+
+namespace tessary {
+namespace {
+
+double Day(const char* text) {
+    return ParseDate(text, std::chrono::year{2026});
+}
+
+RunState WithLoan(const char* frequency, double amount = 700, double repayment = 100,
+                  double balance = 700) {
+    RunState s;
+    s.System.InterestMethod = 1;
+    s.Member.LoanDate = Day("01/12/2026");
+    s.Member.Frequency.set(frequency);
+    s.Member.LoanAmount = amount;
+    s.Member.Repayment = repayment;
+    s.Member.LoanBalance = balance;
+    return s;
+}
+
+TEST(Loans, RepaymentPeriodByFrequency) {
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("M")), 30.41667);
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("L")), 28);
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("F")), 14);
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("W")), 7);
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("w")), -1);  // letters compare exactly
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("")), -1);
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("W", 700, 0)), -1);
+    EXPECT_EQ(RepaymentPeriodDays(WithLoan("W", 0, 100)), -1);
+    RunState none = WithLoan("W");
+    none.Member.LoanDate = 0;
+    EXPECT_EQ(RepaymentPeriodDays(none), -1);
+}
+
+TEST(Loans, ArrearsFallDueAFullPeriodAndADayAfterTheLoanDate) {
+    RunState s = WithLoan("W");
+    s.WorkingDate = s.Member.LoanDate + 7;
+    EXPECT_EQ(LoanArrears(s), 0);
+    s.WorkingDate = s.Member.LoanDate + 8;
+    EXPECT_EQ(LoanArrears(s), 100);
+    s.WorkingDate = s.Member.LoanDate + 15;
+    EXPECT_EQ(LoanArrears(s), 200);
+    // What was paid counts against the instalments due: principal and interest alike.
+    s.Member.LoanBalance = 650;
+    s.Member.InterestPaid = 20;
+    EXPECT_EQ(LoanArrears(s), 130);
+}
+
+TEST(Loans, ArrearsAreNeverNegativeNorMoreThanTheDebt) {
+    RunState s = WithLoan("W", 700, 100, 30);
+    s.Member.InterestDue = 5;
+    s.WorkingDate = s.Member.LoanDate + 100;  // 14 instalments due: 1400, 670 paid
+    EXPECT_EQ(LoanArrears(s), 35);            // capped at balance + interest due
+    s.Member.LoanAmount = 2000;               // 1970 paid, more than is due
+    EXPECT_EQ(LoanArrears(s), 0);
+    s.WorkingDate = s.Member.LoanDate;
+    EXPECT_EQ(LoanArrears(s), 0);
+}
+
+TEST(Loans, InterestDueByMethod) {
+    RunState s = WithLoan("M", 1000, 100, 1000);
+    s.System.InterestRate = 1;  // percent a month
+    s.Member.InterestDue = 4;
+    s.Member.LastPayDate = Day("01/12/2026");
+    s.WorkingDate = Day("31/12/2026");
+    EXPECT_EQ(CurrentInterestDue(s), 4);  // method 1: the stored value
+    s.System.InterestMethod = 2;
+    // 1% a month = 12/36525 a day: 1000 * 30 * 12 / 36525 = 9.856 -> 9.86, plus 4 due.
+    EXPECT_EQ(CurrentInterestDue(s), 13.86);
+    s.Member.LoanBalance = 0.004;  // a zero balance owes nothing, whatever is stored
+    EXPECT_EQ(CurrentInterestDue(s), 0);
+}
+
+}  // namespace
+}  // namespace tessary

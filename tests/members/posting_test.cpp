@@ -1,0 +1,207 @@
+// Checking and posting a member batch, in-process, with the files read back afterwards.
+
+#include "members/posting.h"
+
+#include <filesystem>
+
+#include "core/dates.h"
+#include "core/mainform.h"
+#include "members/session.h"
+
+namespace tessary {
+namespace {
+
+using testing::SignedOnTest;
+
+class Posting : public SignedOnTest {
+  protected:
+    // A member with a loan of `balance` and `due` interest outstanding (interest method 1).
+    int MemberWithLoan(double balance, double due) {
+        MemberRecord m;
+        m.Name.set("Loan Holder");
+        m.LoanBalance = balance;
+        m.InterestDue = due;
+        m.LoanAmount = 500;
+        m.Repayment = 50;
+        m.LoanNumber = 1;
+        m.LoanDate = Day("01/06/2026");
+        m.Frequency.set("M");
+        m.InterestPaid = 10;
+        const int n = AddMember("placeholder");
+        PutMember(n, m);
+        return n;
+    }
+    void Post() {
+        ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
+        PostMemberBatch(*app);
+    }
+    std::vector<std::pair<int, double>> LoggedSplits() {
+        std::vector<std::pair<int, double>> out;
+        for (const auto& e : Records<MemberLogEntry>("memlog.d32"))
+            out.emplace_back(+e.TransType, +e.Amount);
+        return out;
+    }
+};
+
+using Splits = std::vector<std::pair<int, double>>;
+
+TEST_F(Posting, RepaymentCoveringInterestLoanAndMoreSplitsThreeWays) {
+    const int n = MemberWithLoan(50, 5);
+    AddBatchEntry(n, 3, 100, "08/12/2026");
+    Post();
+    EXPECT_EQ(LoggedSplits(), (Splits{{8, 5}, {3, 50}, {1, 45}}));
+    const MemberRecord m = GetMember(n);
+    EXPECT_EQ(+m.LoanBalance, 0);
+    EXPECT_EQ(+m.InterestDue, 0);
+    EXPECT_EQ(+m.InterestPaid, 15);
+    EXPECT_EQ(+m.Share1, 45);
+    EXPECT_EQ(+m.LastPayDate, Day("08/12/2026"));
+}
+
+TEST_F(Posting, RepaymentSmallerThanTheInterestPaysInterestOnly) {
+    const int n = MemberWithLoan(50, 5);
+    AddBatchEntry(n, 3, 3, "08/12/2026");
+    Post();
+    EXPECT_EQ(LoggedSplits(), (Splits{{8, 3}}));
+    const MemberRecord m = GetMember(n);
+    EXPECT_EQ(+m.InterestDue, 2);
+    EXPECT_EQ(+m.LoanBalance, 50);
+}
+
+TEST_F(Posting, RepaymentOfInterestAndPartOfTheLoan) {
+    const int n = MemberWithLoan(50, 5);
+    AddBatchEntry(n, 3, 20, "08/12/2026");
+    Post();
+    EXPECT_EQ(LoggedSplits(), (Splits{{8, 5}, {3, 15}}));
+    EXPECT_EQ(+GetMember(n).LoanBalance, 35);
+}
+
+TEST_F(Posting, RepaymentWithoutALoanGoesToShare1AndReversalRaisesTheLoan) {
+    const int none = AddMember("No Loan", 10);
+    const int loan = MemberWithLoan(50, 0);
+    AddBatchEntry(none, 3, 25, "07/12/2026");
+    AddBatchEntry(loan, 3, -12.5, "08/12/2026");
+    Post();
+    EXPECT_EQ(LoggedSplits(), (Splits{{1, 25}, {3, -12.5}}));
+    EXPECT_EQ(+GetMember(none).Share1, 35);
+    EXPECT_EQ(+GetMember(none).LastPayDate, Day("07/12/2026"));
+    EXPECT_EQ(+GetMember(loan).LoanBalance, 62.5);
+    // Receipts net the reversal: 25 - 12.5.
+    EXPECT_EQ(+Records<NominalLogEntry>("nomlog.d32").at(0).Amount, 12.5);
+}
+
+TEST_F(Posting, MoneyPaidOutIsLoggedAgainstTheBankForReconciliation) {
+    for (int i = 0; i < 6; ++i) AddMember("Member", 100);
+    const int seven = AddMember("Seventh Member", 100);
+    AddBatchEntry(seven, 5, 20, "05/12/2026", "CHQ9");
+    Post();
+    const auto nomlog = Records<NominalLogEntry>("nomlog.d32");
+    ASSERT_EQ(nomlog.size(), 1u);  // no receipts, so no "In payments" entry
+    EXPECT_EQ(+nomlog[0].Amount, -20);
+    EXPECT_EQ(+nomlog[0].AccountNo, 0);
+    EXPECT_EQ(+nomlog[0].Date, Day("05/12/2026"));
+    EXPECT_EQ(nomlog[0].Narrative.str(), "CHQ9     Paid to Member     7");
+    EXPECT_EQ(+GetMember(seven).Share1, 80);
+    const auto accounts = Records<NominalAccountRecord>("nomacc.d32");
+    EXPECT_EQ(+accounts[0].Balance, -20);
+    EXPECT_EQ(+accounts[5].Balance, 20);
+    EXPECT_EQ(+Records<SyslogRecord>("syslog.d32").at(0).Amount, -20);
+}
+
+TEST_F(Posting, EveryTypeFeedsItsControlAccount) {
+    const int a = AddMember("A", 500);
+    const int b = MemberWithLoan(100, 4);
+    AddBatchEntry(a, 1, 10, "08/12/2026");
+    AddBatchEntry(a, 2, 20, "08/12/2026");
+    AddBatchEntry(b, 3, 54, "08/12/2026");
+    AddBatchEntry(a, 4, 2, "08/12/2026");
+    AddBatchEntry(a, 5, 5, "08/12/2026");
+    AddBatchEntry(a, 6, 6, "08/12/2026");
+    AddBatchEntry(b, 7, 70, "08/12/2026");
+    Post();
+    const auto accounts = Records<NominalAccountRecord>("nomacc.d32");
+    const double expected[] = {10 + 20 + 54 + 2 - 5 - 6 - 70, 10, 20, 50, 2, 5, 6, 70, 4};
+    for (int i = 0; i <= 8; ++i)
+        EXPECT_EQ(+accounts[static_cast<std::size_t>(i)].Balance, expected[i]) << i;
+    EXPECT_EQ(+accounts[9].Balance, 0);
+    EXPECT_EQ(+GetMember(b).LoanBalance, 120);
+}
+
+TEST_F(Posting, ReportListsEachSplitAndTheTotal) {
+    const int n = MemberWithLoan(50, 5);
+    AddBatchEntry(n, 3, 100, "08/12/2026");
+    Post();
+    EXPECT_EQ(ReportLines(),
+              (std::vector<std::string>{
+                  "    1 Loan Holder                    Interest               5.00  08/12/2026",
+                  "    1 Loan Holder                    Loan Repayment        50.00  08/12/2026",
+                  "    1 Loan Holder                    Share 1 Deposit       45.00  08/12/2026",
+                  "", "                                 Total Posted             100.00"}));
+    EXPECT_EQ(app->state.CommandCode, 322);
+}
+
+TEST_F(Posting, AllZeroBatchPostsNothingButTheRun) {
+    const int n = AddMember("Zero");
+    AddBatchEntry(n, 1, 0, "08/12/2026");
+    AddBatchEntry(n, 5, 0.004, "08/12/2026");
+    const BatchCheck check = CheckMemberBatch(*app);
+    EXPECT_EQ(check.count, 0);
+    EXPECT_EQ(check.errors, 0);
+    Post();
+    EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
+    EXPECT_TRUE(Records<NominalLogEntry>("nomlog.d32").empty());
+    const auto syslog = Records<SyslogRecord>("syslog.d32");
+    ASSERT_EQ(syslog.size(), 1u);
+    EXPECT_EQ(+syslog[0].Amount, 0);
+    EXPECT_FALSE(std::filesystem::exists(Data("ADMMEM.t32")));
+}
+
+TEST_F(Posting, EntryDatedBeforeTheLastPeriodEndIsLiftedToIt) {
+    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
+    app->state.System.LastPeriodEndDate = Day("01/12/2026");
+    CloseFileSet(app->state, kUpdate);
+    const int n = AddMember("Late", 0);
+    AddBatchEntry(n, 1, 10, "20/11/2026");
+    Post();
+    EXPECT_EQ(+Records<MemberLogEntry>("memlog.d32").at(0).Date, Day("01/12/2026"));
+}
+
+TEST_F(Posting, CheckCodesEntriesInOrderDateMemberType) {
+    AddMember("Good Member");
+    AddMember("Closed*");
+    AddBatchEntry(1, 1, 10, "08/12/2026");
+    AddBatchEntry(9, 1, 5, "09/12/2026");  // after today and no member 9: two errors
+    AddBatchEntry(2, 8, 3, "08/12/2026");  // closed member and a type not keyed
+    AddBatchEntry(1, 5, 2.5, "08/12/2026");
+    const BatchCheck check = CheckMemberBatch(*app);
+    EXPECT_EQ(check.count, 4);
+    EXPECT_EQ(check.errors, 4);
+    EXPECT_DOUBLE_EQ(check.value, 10 + 5 - 3 - 2.5);
+    EXPECT_EQ(ReportLines(),
+              (std::vector<std::string>{
+                  "    1 Good Member              Share 1 Deposit       10.00 08/12/2026       ",
+                  "    9 Invalid member number    Share 1 Deposit        5.00 09/12/2026 MEMBER",
+                  "    2 Closed*                  Interest               3.00 08/12/2026 TYPE  ",
+                  "    1 Good Member              Share 1 Withdraw       2.50 08/12/2026       ",
+                  "", "Total - Count     4  Value        9.50  Errors     4"}));
+}
+
+TEST_F(Posting, CheckSetsAndClearsTheSharedFlagAndPostingNeedsIt) {
+    TFmain& m = app->main();
+    const int n = AddMember("Flag");
+    AddBatchEntry(n, 1, 10, "08/12/2026");
+    PostTransactions(*app);
+    EXPECT_EQ(m.Lm.caption, "Please check transactions first");
+
+    CheckTransactions(*app);  // nobody answers "View Transactions ?": Cancel
+    EXPECT_TRUE(app->state.BatchChecked);
+    EXPECT_EQ(m.Lm.caption, "Total - Count     1   Value       10.00");
+    AddBatchEntry(n, 9, 1, "08/12/2026");
+    CheckTransactions(*app);
+    EXPECT_FALSE(app->state.BatchChecked);
+    EXPECT_EQ(m.Lm.caption,
+              "Total - Count     2   Value        9.00    1 Error(s) - must be corrected");
+}
+
+}  // namespace
+}  // namespace tessary

@@ -1,0 +1,80 @@
+#include "members/session.h"
+
+#include "core/dates.h"
+#include "core/mainform.h"
+#include "reports/writer.h"
+
+namespace tessary::testing {
+
+void SignedOnTest::SetUp() {
+    ProgramFolderTest::SetUp();
+    app = std::make_unique<App>(ui, program.string());
+    app->Start({});
+    Assemble(*app);
+    app->start().Password.text = "TESSARY";
+    ui.Click(app->start().Next);
+    ASSERT_EQ(ui.ActiveForm(), &app->main());
+    state.DataFolder = app->state.DataFolder;  // the fixture's helpers read the same folder
+}
+
+void SignedOnTest::TearDown() {
+    app.reset();
+    ProgramFolderTest::TearDown();
+}
+
+int SignedOnTest::AddMember(const std::string& name, double share1) {
+    const auto bytes = ReadBytes(Data("memacc.d32"));
+    MemberRecord m;
+    m.Name.set(name);
+    m.Share1 = share1;
+    const int n = static_cast<int>(bytes.size() / sizeof m) + 1;
+    PutMember(n, m);
+    return n;
+}
+
+void SignedOnTest::PutMember(int n, const MemberRecord& m) {
+    File f;
+    ASSERT_TRUE(f.Open(Data("memacc.d32"), File::Access::ReadWrite));
+    f.WriteAt(static_cast<std::uint64_t>(n - 1) * sizeof m, RecordBytes(m), sizeof m);
+}
+
+MemberRecord SignedOnTest::GetMember(int n) {
+    MemberRecord m;
+    File f;
+    EXPECT_TRUE(f.Open(Data("memacc.d32"), File::Access::ReadOnly));
+    EXPECT_EQ(f.ReadAt(static_cast<std::uint64_t>(n - 1) * sizeof m, RecordBytes(m), sizeof m),
+              sizeof m);
+    return m;
+}
+
+void SignedOnTest::AddBatchEntry(int member, int type, double amount, const std::string& date,
+                                 const std::string& cheque) {
+    MemberTransaction t;
+    t.MemberNo = member;
+    t.TransType = type;
+    t.Amount = amount;
+    t.Date = Day(date);
+    t.ChequeNo.set(cheque);
+    const std::string path = Data("ADMMEM.t32");
+    if (!std::filesystem::exists(path)) CreateEmptyFile(path);
+    File f;
+    ASSERT_TRUE(f.Open(path, File::Access::ReadWrite));
+    f.Append(RecordBytes(t), sizeof t);
+}
+
+std::vector<std::string> SignedOnTest::ReportLines() {
+    std::vector<std::string> lines;
+    File f;
+    if (!f.Open(ReportWorkPath(app->state), File::Access::ReadOnly)) return lines;
+    ReportLine line;
+    for (std::uint64_t offset = 0; ReadReportLine(f, offset, line); offset += sizeof line) {
+        lines.push_back(line.Text.str());
+    }
+    return lines;
+}
+
+double SignedOnTest::Day(const std::string& date) const {
+    return ParseDate(date, std::chrono::year{2026});
+}
+
+}  // namespace tessary::testing
