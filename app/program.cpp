@@ -7,12 +7,14 @@
 #include "nominal/commands.h"
 #include "processing/commands.h"
 #include "reports/commands.h"
+#include "reports/view.h"
 
 namespace tessary {
 
 void Assemble(App& app) {
     app.MakeForm<TFmemtrans>();
     app.MakeForm<TFmemacc>();
+    ReportViewer(app);
     TFmain& m = app.main();
     m.MembersCommand = [&app] { MembersCommand(app); };
     m.NominalCommand = [&app] { NominalCommand(app); };

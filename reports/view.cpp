@@ -1,0 +1,153 @@
+#include "reports/view.h"
+
+#include "core/mainform.h"
+#include "reports/writer.h"
+
+namespace tessary {
+
+static_assert(sizeof(ReportLine) == TFview::kLineBytes);
+
+namespace {
+
+void Place(ui::Control& c, int x, int y, int w, int h) {
+    c.left = x;
+    c.top = y;
+    c.width = w;
+    c.height = h;
+}
+
+void MakeButton(ui::Button& b, const char* caption, int x, int tab) {
+    Place(b, x, 500, 100, 30);
+    b.caption = caption;
+    b.tabOrder = tab;
+}
+
+}  // namespace
+
+TFview::TFview(App& app)
+    : ui::Form("TFview"),
+      Memo1(Add<ui::Memo>("Memo1")),
+      Next(Add<ui::Button>("Next")),
+      Previous(Add<ui::Button>("Previous")),
+      Close(Add<ui::Button>("Close")),
+      Print(Add<ui::Button>("Print")),
+      BFile(Add<ui::Button>("BFile")),
+      app_(app) {
+    caption = "View and print output";
+    // 80 columns of Courier New at 15 pixels, and 27 lines of 17.
+    Place(Memo1, 20, 10, 760, kMemoLines * 17 + 6);
+    Memo1.font.name = "Courier New";
+    Memo1.font.pixelHeight = 15;
+    Memo1.readOnly = true;
+    Memo1.colour = ui::kWhite;
+    Memo1.tabStop = false;
+    Memo1.lines.assign(kMemoLines, "");
+    MakeButton(Previous, "&Previous", 40, 1);
+    MakeButton(Next, "&Next", 190, 0);
+    MakeButton(Print, "Pr&int", 340, 2);
+    MakeButton(BFile, "&File", 490, 3);
+    MakeButton(Close, "&Close", 640, 4);
+
+    OnActivate = [this] { FormActivate(); };
+    Next.OnClick = [this] { NextClick(); };
+    Previous.OnClick = [this] { PreviousClick(); };
+    Close.OnClick = [this] { CloseClick(); };
+    Print.OnClick = [this] { PrintClick(); };
+    BFile.OnClick = [this] { BFileClick(); };
+}
+
+int TFview::ReportNumber() const {
+    return app_.state.CommandCode - 300;
+}
+
+void TFview::FormActivate() {
+    colour = ui::kFormColour;
+    // Coming back from the message form the report is still open: keep the page shown.
+    if (!work_.IsOpen()) OpenFromStart();
+}
+
+void TFview::OpenFromStart() {
+    work_.Open(ReportWorkPath(app_.state), File::Access::ReadOnly);
+    offset_ = 0;
+    ShowPage(0);
+}
+
+void TFview::ShowPage(int direction) {
+    // A step back past the start, or on past the end, leaves the display as it was.
+    if (offset_ < 0) {
+        if (direction == 1) {
+            offset_ -= kStep;
+            atEnd_ = true;
+        } else {
+            offset_ += kStep;
+            atStart_ = true;
+        }
+        return;
+    }
+    atEnd_ = false;
+    atStart_ = false;
+    Memo1.lines.assign(kMemoLines, "");
+    Memo1.lines[0] = ColumnHeading(ReportNumber());
+    ReportLine line;
+    for (int i = 1; i < kMemoLines; ++i) {
+        const auto at = static_cast<std::uint64_t>(offset_ + (i - 1) * kLineBytes);
+        if (!ReadReportLine(work_, at, line)) {
+            atEnd_ = true;
+            continue;
+        }
+        const std::string_view text = line.Text.view();
+        // A page break shows as a blank line.
+        if (text.empty() || text[0] == kPageBreak[0]) continue;
+        Memo1.lines[static_cast<std::size_t>(i)] = std::string(text);
+    }
+}
+
+void TFview::NextClick() {
+    if (atEnd_) return;
+    offset_ += kStep;
+    ShowPage(1);
+}
+
+void TFview::PreviousClick() {
+    if (atStart_) return;
+    offset_ -= kStep;
+    ShowPage(-1);
+}
+
+void TFview::CloseClick() {
+    work_.Close();
+    app_.ui.Hide(*this);
+    TFmain& m = app_.main();
+    m.EnableMenus(true);
+    m.ClearPrompt();
+    app_.ui.Show(m);
+}
+
+void TFview::PrintClick() {
+    work_.Close();
+    PrintReport(app_, ReportNumber());
+    OpenFromStart();
+}
+
+void TFview::BFileClick() {
+    SaveReport(app_, ReportNumber());
+}
+
+TFview& ReportViewer(App& app) {
+    if (auto* viewer = dynamic_cast<TFview*>(app.ui.FindForm("TFview"))) return *viewer;
+    return app.MakeForm<TFview>();
+}
+
+void ShowReport(App& app) {
+    EndReport(app.state);
+    TFview& viewer = ReportViewer(app);
+    viewer.ReleaseReport();
+    app.ui.Hide(app.main());
+    if (app.ui.ActiveForm() == &viewer) {
+        viewer.FormActivate();  // already on top: Show would not activate it again
+    } else {
+        app.ui.Show(viewer);
+    }
+}
+
+}  // namespace tessary

@@ -1,0 +1,57 @@
+#pragma once
+// TFview: the report viewer. Shows the user's report work file 26 lines at a time under the
+// column heading, and prints or files the whole report.
+
+#include <cstdint>
+
+#include "core/app.h"
+#include "core/file.h"
+#include "ui/form.h"
+
+namespace tessary {
+
+class TFview : public ui::Form {
+  public:
+    explicit TFview(App& app);
+
+    ui::Memo& Memo1;
+    ui::Button& Next;
+    ui::Button& Previous;
+    ui::Button& Close;
+    ui::Button& Print;
+    ui::Button& BFile;
+
+    // The report being viewed: the command code less 300.
+    int ReportNumber() const;
+
+    void FormActivate();
+    void NextClick();
+    void PreviousClick();
+    void CloseClick();
+    void PrintClick();
+    void BFileClick();
+
+    // Lets go of the work file, so that the next activation reads a new report from its start.
+    void ReleaseReport() { work_.Close(); }
+
+    // The memo shows the heading and 26 lines; a page step is 26 lines of 81 bytes.
+    static constexpr int kMemoLines = 27;
+    static constexpr std::int64_t kLineBytes = 81;
+    static constexpr std::int64_t kStep = 26 * kLineBytes;
+
+  private:
+    // Shows the page at the current offset; `direction` is 0 (first showing), +1 or -1.
+    void ShowPage(int direction);
+    void OpenFromStart();
+
+    App& app_;
+    File work_;
+    std::int64_t offset_ = 0;
+    bool atEnd_ = false;
+    bool atStart_ = false;
+};
+
+// The one viewer of the program, made on first use.
+TFview& ReportViewer(App& app);
+
+}  // namespace tessary

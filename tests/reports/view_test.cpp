@@ -1,0 +1,196 @@
+// The report viewer driven in-process: paging, printing through the recording printer and
+// filing through the scripted save dialog.
+
+#include "reports/view.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "core/fixture.h"
+#include "core/mainform.h"
+#include "core/modal.h"
+#include "core/start.h"
+#include "reports/writer.h"
+#include "ui/headless.h"
+
+namespace tessary {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+Lines Numbered(int from, int to) {
+    Lines lines;
+    for (int i = from; i <= to; ++i) lines.push_back("line " + std::to_string(i));
+    return lines;
+}
+
+class ReportViewTest : public testing::ProgramFolderTest {
+  protected:
+    void SetUp() override {
+        ProgramFolderTest::SetUp();
+        app = std::make_unique<App>(ui, program.string());
+        app->Start({});
+        app->start().Password.text = "TESSARY";
+        ui.Click(app->start().Next);
+        ASSERT_EQ(ui.ActiveForm(), &app->main());
+        // The save dialog is answered with `answer` as soon as it opens.
+        backend.SetStepper([this] {
+            if (!services.DialogOpen()) return false;
+            services.AnswerDialog(answer);
+            return true;
+        });
+    }
+    void TearDown() override {
+        app.reset();
+        ProgramFolderTest::TearDown();
+    }
+
+    TFview& View(const Lines& lines, int number) {
+        BeginReport(app->state);
+        for (const auto& l : lines) AppendReportLine(app->state, l);
+        app->state.CommandCode = 300 + number;
+        ShowReport(*app);
+        return ReportViewer(*app);
+    }
+    // What the memo should show: the heading, then the lines, then blanks.
+    Lines Screen(int number, Lines body) const {
+        body.insert(body.begin(), ColumnHeading(number));
+        body.resize(TFview::kMemoLines);
+        return body;
+    }
+    // Adds what one printed page should hold.
+    void Paper(Lines& out, int number, int page, const Lines& body) const {
+        out.insert(out.end(), {"--- page " + std::to_string(page),
+                               PageTitle(number, app->state.ReportTypePattern),
+                               PageHeaderLine(app->state, page), ColumnHeading(number)});
+        out.insert(out.end(), body.begin(), body.end());
+    }
+    std::string FileText(const fs::path& p) const {
+        const auto bytes = testing::ReadBytes(p);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    ui::HeadlessBackend backend;
+    ui::ScriptServices services{backend, std::chrono::year{2026} / 12 / 8};
+    ui::Ui ui{backend, services};
+    std::unique_ptr<App> app;
+    std::optional<std::string> answer;
+};
+
+TEST_F(ReportViewTest, ExactlyFullPageThenHeadingAloneThenNothing) {
+    TFview& v = View(Numbered(1, 26), 3);
+    EXPECT_FALSE(app->main().visible);
+    EXPECT_EQ(ui.ActiveForm(), &v);
+    EXPECT_EQ(v.Memo1.lines, Screen(3, Numbered(1, 26)));
+    ui.Click(v.Next);
+    EXPECT_EQ(v.Memo1.lines, Screen(3, {}));
+    ui.Click(v.Next);
+    EXPECT_EQ(v.Memo1.lines, Screen(3, {}));
+    ui.Click(v.Previous);  // one step back: the second Next did not move on
+    EXPECT_EQ(v.Memo1.lines, Screen(3, Numbered(1, 26)));
+}
+
+TEST_F(ReportViewTest, OneLineOverAPageAndPreviousAtTheStart) {
+    TFview& v = View(Numbered(1, 27), 5);
+    ui.Click(v.Previous);
+    ui.Click(v.Previous);
+    EXPECT_EQ(v.Memo1.lines, Screen(5, Numbered(1, 26)));
+    ui.Click(v.Next);
+    EXPECT_EQ(v.Memo1.lines, Screen(5, {"line 27"}));
+    ui.Click(v.Next);
+    ui.Click(v.Previous);
+    EXPECT_EQ(v.Memo1.lines, Screen(5, Numbered(1, 26)));
+}
+
+TEST_F(ReportViewTest, BreaksShowBlankAndHeadinglessReportsShowAnEmptyFirstLine) {
+    TFview& v = View({"a", "^", "^x", "", "b"}, 12);
+    EXPECT_EQ(v.Memo1.lines, Screen(12, {"a", "", "", "", "b"}));
+    EXPECT_EQ(v.Memo1.lines[0], "");
+}
+
+TEST_F(ReportViewTest, CloseGivesBackTheMainWindowAndTheNextReportShowsFresh) {
+    TFview& v = View(Numbered(1, 40), 4);
+    ui.Click(v.Next);
+    app->main().EnableMenus(false);
+    app->main().Lm.caption = "left over";
+    ui.Click(v.Close);
+    EXPECT_FALSE(v.visible);
+    EXPECT_EQ(ui.ActiveForm(), &app->main());
+    EXPECT_TRUE(app->main().menu->Usable(*app->main().menu->Find("TrialBalance1")));
+    EXPECT_EQ(app->main().Lm.caption, "");
+    EXPECT_EQ(View({"other"}, 4).Memo1.lines, Screen(4, {"other"}));
+}
+
+TEST_F(ReportViewTest, PrintingBreaksPagesOnMarkersButNeverLeavesAnEmptyPage) {
+    app->state.ReportTypePattern = "A?";
+    TFview& v = View({"a", "^", "^", std::string(80, 'w'), "^"}, 1);
+    ui.Click(v.Print);
+    Lines want;
+    Paper(want, 1, 1, {"a"});
+    Paper(want, 1, 2, {std::string(80, 'w')});
+    EXPECT_EQ(services.printer.Lines(), want);
+    EXPECT_EQ(want[1], "TESSARY - MEMBERS BALANCES  Type  A?");
+
+    View({}, 12);  // an empty report: one page, header only, empty heading
+    PrintReport(*app, 12);
+    want.clear();
+    Paper(want, 12, 1, {});
+    EXPECT_EQ(services.printer.Lines(), want);
+}
+
+TEST_F(ReportViewTest, LongReportBreaksAtThePageLimitAndTheViewerGoesBackToTheStart) {
+    TFview& v = View(Numbered(1, 120), 13);
+    ui.Click(v.Next);
+    ui.Click(v.Print);
+    EXPECT_EQ(v.Memo1.lines, Screen(13, Numbered(1, 26)));
+    // The recording printer gives 12 points a line height of 57 dots, so the page limit is
+    // 3508 - 2 * 57 = 3394 and the body starts at 5 * 57 = 285: 55 lines fit (the last at
+    // 285 + 54 * 57 = 3363), the 56th would stand at 3420.
+    Lines want;
+    Paper(want, 13, 1, Numbered(1, 55));
+    Paper(want, 13, 2, Numbered(56, 110));
+    Paper(want, 13, 3, Numbered(111, 120));
+    EXPECT_EQ(services.printer.Lines(), want);
+}
+
+TEST_F(ReportViewTest, FilingWritesHeadingLinesAndFormFeeds) {
+    fs::create_directories(program / "out");
+    testing::WriteBytes(program / "out" / "r.txt", std::vector<unsigned char>(2000, 'q'));
+    answer = (program / "out" / "r").string();  // the dialog adds ".txt"
+    TFview& v = View({"a", "^", "", "^x", "caf\xE9", std::string(80, 'z')}, 3);
+    ui.Click(v.BFile);
+    EXPECT_EQ(
+        FileText(program / "out" / "r.txt"),
+        ColumnHeading(3) + "\r\na\r\n\f\r\n^x\r\ncaf\xE9\r\n" + std::string(80, 'z') + "\r\n");
+    EXPECT_EQ(app->state.LastFiledReport, (program / "out" / "r.txt").string());
+
+    answer = (program / "out" / "h.txt").string();
+    SaveReport(*app, 15);
+    EXPECT_EQ(FileText(*answer).substr(0, 5), "\r\na\r\n");
+
+    answer.reset();  // cancelled: nothing written, the last name kept
+    ui.Click(v.BFile);
+    EXPECT_EQ(app->state.LastFiledReport, (program / "out" / "h.txt").string());
+}
+
+TEST_F(ReportViewTest, FilingFailureIsToldAndTheViewerStays) {
+    TFview& v = View(Numbered(1, 30), 3);
+    ui.Click(v.Next);
+    answer = (program / "missing" / "r.txt").string();
+    ui.Click(v.BFile);
+    EXPECT_EQ(app->modal().Label1.caption, "Report not filed - Path not found");
+    EXPECT_EQ(ui.ActiveForm(), &v);
+    EXPECT_EQ(v.Memo1.lines, Screen(3, Numbered(27, 30)));  // still on the page it was
+
+    fs::create_directories(program / "d.txt");
+    answer = (program / "d.txt").string();
+    ui.Click(v.BFile);
+    EXPECT_EQ(app->modal().Label1.caption, "Report not filed - File access denied");
+    EXPECT_TRUE(v.visible);
+}
+
+}  // namespace
+}  // namespace tessary
