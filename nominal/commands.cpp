@@ -2,6 +2,10 @@
 
 #include "core/fileset.h"
 #include "core/mainform.h"
+#include "nominal/bank.h"
+#include "nominal/nomacc.h"
+#include "nominal/nomtrans.h"
+#include "nominal/posting.h"
 
 namespace tessary {
 
@@ -13,26 +17,30 @@ void NominalCommand(App& app) {
     m.ClearPrompt();
     switch (s.CommandCode) {
         case 21:
-            m.NotAvailable("Input Transactions");
-            break;
+            app.ui.Hide(m);
+            app.FindForm<TFnomtrans>("TFnomtrans")->Open();
+            return;
         case 22:
-            m.NotAvailable("Total Transactions");
-            break;
+            TotalNominalTransactions(app);
+            return;
         case 23:
-            m.NotAvailable("Post Transactions");
-            break;
+            PostNominalTransactions(app);
+            return;
         case 24:
-            m.NotAvailable("Reconcile");
-            break;
+            Reconcile(app);
+            return;
         case 25:
-            if (!OpenFileSet(s, kUpdate)) break;
-            m.NotAvailable("Maintain Accounts");
-            CloseFileSet(s, kUpdate);
-            break;
+            if (!OpenFileSet(s, kUpdate)) {
+                m.EnableMenus(true);
+                return;
+            }
+            app.ui.Hide(m);
+            app.FindForm<TFnomacc>("TFnomacc")->Open();
+            return;
         default:
-            break;
+            m.EnableMenus(true);
+            return;
     }
-    m.EnableMenus(true);
 }
 
 }  // namespace tessary

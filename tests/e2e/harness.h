@@ -42,6 +42,14 @@ class ScriptTest : public ::testing::Test {
         return program / folder / name;
     }
 
+    // Runs `postScript` (a posting run) killed in turn at each of its file operations, and
+    // checks after each kill that the next update open either accepts the data fully posted
+    // (batch gone) or finds it inconsistent and restores it to its state before the run
+    // (batch still there); never half-posted data.
+    void ExpectPostingSurvivesAKillAnywhere(const std::string& postScript,
+                                            const std::string& batchFile,
+                                            const std::vector<std::string>& options);
+
     std::filesystem::path program;
 };
 

@@ -160,19 +160,7 @@ click Next
 click Close
 )";
     ASSERT_EQ(Run(keySecondBatch, kToday).status, 0);
-    const char* const files[] = {"sys.d32",    "memacc.d32", "memlog.d32",
-                                 "nomacc.d32", "nomlog.d32", "syslog.d32"};
-    const auto snapshot = [&] {
-        std::vector<std::string> s;
-        for (const char* f : files) s.push_back(Slurp(Data(f)));
-        s.push_back(fs::exists(Data("ADMMEM.t32")) ? Slurp(Data("ADMMEM.t32")) : "<none>");
-        return s;
-    };
-    const fs::path saved = program / "saved";
-    fs::copy(program / "CU1", saved, fs::copy_options::recursive);
-    const auto before = snapshot();
-
-    const std::string checkAndPost = R"(
+    ExpectPostingSurvivesAKillAnywhere(R"(
 type Password tessary
 click Next
 menu TotalTransactions1
@@ -180,59 +168,8 @@ click Cancel
 menu PostTransactions1
 click OK
 click Close
-)";
-    const std::string countFile = (program / "calls.txt").string();
-    ASSERT_EQ(RunWithEnvironment({"LD_PRELOAD=" TESSARY_CRASHLIB, "TESSARY_CALL_COUNT=" + countFile,
-                                  "ASAN_OPTIONS=verify_asan_link_order=0"},
-                                 checkAndPost, kToday)
-                  .status,
-              0);
-    const auto after = snapshot();
-    ASSERT_NE(after, before);
-    const long calls = std::stol(Slurp(countFile));
-    ASSERT_GT(calls, 10);
-
-    int committed = 0, restored = 0, untouched = 0;
-    for (long at = 1; at <= calls; ++at) {
-        fs::remove_all(program / "CU1");
-        fs::copy(saved, program / "CU1", fs::copy_options::recursive);
-        const auto crashed = RunWithEnvironment(
-            {"LD_PRELOAD=" TESSARY_CRASHLIB, "TESSARY_CRASH_AT=" + std::to_string(at),
-             "ASAN_OPTIONS=verify_asan_link_order=0"},
-            checkAndPost, kToday);
-        ASSERT_NE(crashed.status, 0) << "the run was not killed at call " << at;
-
-        // The next update open either accepts the set or offers the restore.
-        auto next =
-            Run("type Password tessary\nclick Next\nmenu SetUp1\nprint forms\nprint TFmain.Lm\n",
-                kToday);
-        ASSERT_EQ(next.status, 0) << next.err;
-        bool restoredThisTime = false;
-        if (next.Lines().at(0) != "TFsetup") {
-            restoredThisTime = true;
-            ASSERT_EQ(next.Lines().at(1), "TS files are inconsistent") << "call " << at;
-            next = Run("type Password tessary\nclick Next\nmenu SetUp1\nclick OK\n", kToday);
-            ASSERT_EQ(next.status, 0) << next.err;
-            // Restored sets open cleanly.
-            next = Run("type Password tessary\nclick Next\nmenu SetUp1\nexpect forms TFsetup\n",
-                       kToday);
-            ASSERT_EQ(next.status, 0) << "call " << at << ": " << next.out << next.err;
-        }
-        const auto state = snapshot();
-        // Files other than sys.d32 must match one side exactly, with the batch to match.
-        const bool posted = std::equal(state.begin() + 1, state.end(), after.begin() + 1);
-        const bool unposted = std::equal(state.begin() + 1, state.end(), before.begin() + 1);
-        EXPECT_TRUE(posted || unposted) << "half-posted data after a kill at call " << at;
-        committed += posted;
-        restored += restoredThisTime;
-        untouched += unposted && !restoredThisTime;
-    }
-    // Kills fell before any data was written, in the middle (restored), and after the commit.
-    EXPECT_GT(untouched, 0);
-    EXPECT_GT(restored, 0);
-    EXPECT_GT(committed, 0);
-    std::cout << "kills: " << calls << ", committed " << committed << ", restored " << restored
-              << ", untouched " << untouched << "\n";
+)",
+                                       "ADMMEM.t32", kToday);
 }
 
 }  // namespace

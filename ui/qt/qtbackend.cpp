@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QValidator>
+#include <QWindow>
 #include <algorithm>
 #include <array>
 #include <unordered_map>
@@ -235,6 +236,11 @@ class QtBackend::Impl : public QObject {
     Hit Locate(const QWidget* widget) const;
     QWidget* WidgetOf(const Control& control) const;
     bool Live(const Form& form) const { return ui && ui->ActiveForm() == &form; }
+    // Disconnects the window's widgets and actions from the models' handlers.
+    void Detach(FormView& v) {
+        for (QObject* child : v.window->findChildren<QObject*>())
+            disconnect(child, nullptr, this, nullptr);
+    }
 
     void AddControl(FormView& v, Control& c);
     void BuildMenu(FormView& v);
@@ -265,7 +271,7 @@ class QtBackend::Impl : public QObject {
     std::unordered_map<const QWidget*, Hit> owners;
     int syncing = 0;  // the views are being set from the models: their signals are not the user's
     int focusChanging = 0;  // inside Qt's report of a focus change
-    int syncingFocus = 0;
+    int syncingFocus = 0;   // Qt's focus is being set from the model's
     bool focusSyncQueued = false;
     bool typingReplacement = false;
 };
@@ -285,7 +291,12 @@ QtBackend::Impl::~Impl() {
     qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
     owners.clear();
-    for (auto& v : views) delete v->window;
+    for (auto& v : views) {
+        // The forms may be gone already: nothing the widgets report on their way out may
+        // reach them.
+        Detach(*v);
+        delete v->window;
+    }
     views.clear();
 }
 
@@ -351,8 +362,7 @@ void QtBackend::Impl::AddControl(FormView& v, Control& c) {
             auto& m = static_cast<Edit&>(c);
             auto* edit = new QLineEdit(v.client);
             edit->setValidator(new Cp1252Validator(edit));
-            edit->setProperty(kPasswordChar,
-                              static_cast<int>(ToQt(std::string(1, '*'))[0].unicode()));
+            edit->setProperty(kPasswordChar, static_cast<int>(u'*'));
             edit->setStyle(&echo);
             connect(edit, &QLineEdit::textEdited, this,
                     [this, edit, &m](const QString& typed) { EditTyped(*edit, m, typed); });
@@ -814,6 +824,11 @@ void QtBackend::Impl::OnFocusChanged(QWidget* old, QWidget* now) {
     if (syncingFocus || !now) return;
     const Hit hit = Locate(now);
     if (!hit.control) return;
+    if (syncing) {
+        // Qt moved the focus off a control the model just hid or disabled.
+        QueueFocusSync();
+        return;
+    }
     Form& form = *hit.view->form;
     // A window coming to the front brings its own focus back; only a move inside one window
     // is the user's choice of control.
@@ -896,9 +911,12 @@ bool QtBackend::Impl::KeyPress(QWidget* target, QKeyEvent* event) {
     if (given == 0) return true;
     // The handler changed the key: that one is typed instead.
     const QString text = given == '\b' ? QString() : ToQt(std::string(1, given));
+    // Qt's key codes for Latin-1 characters are those of their capitals.
     int code = Qt::Key_Backspace;
-    if (given != '\b')
-        code = text[0].toUpper().unicode() <= 0xFF ? text[0].toUpper().unicode() : Qt::Key_unknown;
+    if (given != '\b') {
+        const int capital = text[0].toUpper().unicode();
+        code = capital <= 0xFF ? capital : static_cast<int>(Qt::Key_unknown);
+    }
     QKeyEvent replacement(QEvent::KeyPress, code, event->modifiers(), text);
     typingReplacement = true;
     QCoreApplication::sendEvent(target, &replacement);
@@ -957,10 +975,7 @@ void QtBackend::Forget(Form& form) {
                            [&form](const auto& v) { return v->form == &form; });
     if (at == d_->views.end()) return;
     for (const auto& cv : (*at)->controls) d_->owners.erase(cv.widget);
-    // Its widgets' reports would reach records that are gone.
-    for (QObject* child : (*at)->window->findChildren<QObject*>()) {
-        QObject::disconnect(child, nullptr, d_.get(), nullptr);
-    }
+    d_->Detach(**at);
     (*at)->window->hide();
     // Deleted later: this may be running inside one of the window's own events.
     (*at)->window->deleteLater();
@@ -982,6 +997,15 @@ void QtBackend::FormShown(Form& form) {
     bool maximise = false;
     d_->Place(v, maximise);
     v.window->setWindowState(maximise ? Qt::WindowMaximized : Qt::WindowNoState);
+    if (!form.fullScreen && d_->ui && d_->ui->VisibleForms().size() > 1) {
+        // A dialog stays over the form it was opened from.
+        const auto& visible = d_->ui->VisibleForms();
+        if (FormView* below = d_->ViewOf(*visible[visible.size() - 2])) {
+            v.window->winId();
+            below->window->winId();
+            v.window->windowHandle()->setTransientParent(below->window->windowHandle());
+        }
+    }
     v.window->show();
     v.window->raise();
     v.window->activateWindow();

@@ -1,0 +1,54 @@
+#pragma once
+// TFbank: ticking the bank's cleared entries of the nominal log against a statement.
+
+#include "core/app.h"
+#include "ui/form.h"
+
+namespace tessary {
+
+class TFbank : public ui::Form {
+  public:
+    explicit TFbank(App& app);
+
+    ui::StringGrid& Bank;
+    ui::Label& Label1;
+    ui::Label& Lbanked;
+    ui::Label& Label2;
+    ui::Label& Ldifference;
+    ui::Button& Next;
+    ui::Button& Previous;
+    ui::Button& Close;
+
+    static constexpr int kRows = 23;
+
+    // Shows the form from the menu, with the file set open for update.
+    void Open(double statementBalance);
+
+    void FormActivate();
+    void BankKeyPress(char& key);
+    void BankMouseDown();
+    void NextClick();
+    void PreviousClick();
+    void CloseClick();
+
+    // The row text of the entry in the run state's log buffer.
+    std::string RowText() const;
+
+  private:
+    void ShowPage();
+    void SavePage();
+    void Toggle();
+    void ShowTotals();
+
+    App& app_;
+    bool opening_ = false;
+    double statement_ = 0;
+    double reconciled_ = 0;
+    std::int64_t page_ = 0;
+    std::int64_t lastPage_ = 0;
+};
+
+// The menu's "Reconcile": asks the statement balance and opens the form.
+void Reconcile(App& app);
+
+}  // namespace tessary

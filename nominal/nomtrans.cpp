@@ -1,0 +1,169 @@
+#include "nominal/nomtrans.h"
+
+#include <filesystem>
+
+#include "core/fileset.h"
+#include "core/mainform.h"
+#include "core/money.h"
+#include "core/text.h"
+#include "nominal/posting.h"
+
+namespace tessary {
+
+TFnomtrans::TFnomtrans(App& app)
+    : ui::Form("TFnomtrans"),
+      Label1(Add<ui::Label>("Label1")),
+      ListBox1(Add<ui::ListBox>("ListBox1")),
+      Label2(Add<ui::Label>("Label2")),
+      Edit2(Add<ui::Edit>("Edit2")),
+      Label3(Add<ui::Label>("Label3")),
+      Edit3(Add<ui::Edit>("Edit3")),
+      Next(Add<ui::Button>("Next")),
+      Previous(Add<ui::Button>("Previous")),
+      Close(Add<ui::Button>("Close")),
+      app_(app) {
+    caption = "Input nominal transactions";
+    Label1.left = 60;
+    Label1.top = 30;
+    Label1.caption = "Accounts";
+    ListBox1.left = 60;
+    ListBox1.top = 52;
+    ListBox1.width = 260;
+    ListBox1.height = 380;
+    ListBox1.tabOrder = 0;
+    Label2.left = 380;
+    Label2.top = 56;
+    Label2.caption = "Amount";
+    Edit2.left = 380;
+    Edit2.top = 76;
+    Edit2.width = 110;
+    Edit2.height = 24;
+    Edit2.maxLength = 11;
+    Edit2.tabOrder = 1;
+    Label3.left = 380;
+    Label3.top = 126;
+    Label3.caption = "Cheque Number - Narrative";
+    Edit3.left = 380;
+    Edit3.top = 146;
+    Edit3.width = 280;
+    Edit3.height = 24;
+    Edit3.maxLength = 30;
+    Edit3.tabOrder = 2;
+    int x = 380;
+    for (auto [b, text, tab] :
+         {std::tuple{&Next, "&Next", 3}, std::tuple{&Previous, "&Previous", 4},
+          std::tuple{&Close, "&Close", 5}}) {
+        b->caption = text;
+        b->left = x;
+        b->top = 400;
+        b->width = 100;
+        b->height = 30;
+        b->tabOrder = tab;
+        b->tabStop = b == &Next;
+        x += 130;
+    }
+    OnActivate = [this] { FormActivate(); };
+    Next.OnClick = [this] { NextClick(); };
+    Previous.OnClick = [this] { PreviousClick(); };
+    Close.OnClick = [this] { CloseClick(); };
+}
+
+void TFnomtrans::Open() {
+    opening_ = true;
+    app_.ui.Show(*this);
+}
+
+void TFnomtrans::FormActivate() {
+    colour = ui::kFormColour;
+    if (!opening_) return;
+    opening_ = false;
+    RunState& s = app_.state;
+    firstAccount_ = s.PatchMode ? 0 : kFixedAssetsStart;
+    s.BatchChecked = false;
+    OpenFileSet(s, kEnquiry);
+    const std::string path = NominalBatchPath(s);
+    if (!std::filesystem::exists(path)) CreateEmptyFile(path);
+    batch_.Open(path, File::Access::ReadWrite);
+    position_ = static_cast<std::int64_t>(batch_.Size() / kNominalTransactionSize);
+    s.NominalTrans = NominalTransaction{};
+    Show();
+
+    ListBox1.items.clear();
+    accountAt_.clear();
+    positionOf_.assign(static_cast<std::size_t>(kNominalAccountCount - firstAccount_), -1);
+    for (int a = 0; a < kNominalAccountCount; ++a) {
+        s.RecordNo = a;
+        ReadNominal(s);
+        if (a < firstAccount_ || s.Nominal.AccountName.empty()) continue;
+        positionOf_[static_cast<std::size_t>(a - firstAccount_)] =
+            static_cast<int>(accountAt_.size());
+        accountAt_.push_back(a);
+        ListBox1.items.push_back(s.Nominal.AccountName.str());
+    }
+    const int preferred = s.PatchMode ? kIncomeStart : kExpenditureStart;
+    const int at = positionOf_[static_cast<std::size_t>(preferred - firstAccount_)];
+    ListBox1.itemIndex = at >= 0 ? at : (ListBox1.items.empty() ? -1 : 0);
+    PlaceFocus(&ListBox1);
+}
+
+void TFnomtrans::Show() {
+    const NominalTransaction& t = app_.state.NominalTrans;
+    if (IsZeroMoney(t.Amount)) {
+        Edit2.text.clear();
+        Edit3.text.clear();
+        return;
+    }
+    const int offset = t.AccountNo - firstAccount_;
+    if (offset >= 0 && offset < static_cast<int>(positionOf_.size()) &&
+        positionOf_[static_cast<std::size_t>(offset)] >= 0) {
+        ListBox1.itemIndex = positionOf_[static_cast<std::size_t>(offset)];
+    }
+    Edit2.text = FixedText(t.Amount, 2);
+    Edit3.text = t.Narrative.str();
+}
+
+void TFnomtrans::TakeForm() {
+    NominalTransaction& t = app_.state.NominalTrans;
+    if (ListBox1.itemIndex >= 0 && ListBox1.itemIndex < static_cast<int>(accountAt_.size())) {
+        t.AccountNo = accountAt_[static_cast<std::size_t>(ListBox1.itemIndex)];
+    }
+    t.Amount = RoundMoney(ReadNumber(Edit2.text));
+    t.Narrative.set(Edit3.text);
+}
+
+void TFnomtrans::WriteEntry() {
+    batch_.WriteAt(static_cast<std::uint64_t>(position_) * kNominalTransactionSize,
+                   RecordBytes(app_.state.NominalTrans), kNominalTransactionSize);
+}
+
+void TFnomtrans::Step(int d) {
+    NominalTransaction& t = app_.state.NominalTrans;
+    if (!Edit2.text.empty()) {
+        TakeForm();
+        WriteEntry();
+    }
+    position_ = std::max<std::int64_t>(position_ + d, 0);
+    if (batch_.ReadAt(static_cast<std::uint64_t>(position_) * kNominalTransactionSize,
+                      RecordBytes(t), kNominalTransactionSize) < kNominalTransactionSize) {
+        if (IsZeroMoney(t.Amount)) {
+            position_ = std::max<std::int64_t>(position_ - 1, 0);
+        } else {
+            t = NominalTransaction{};
+        }
+    }
+    Show();
+}
+
+void TFnomtrans::CloseClick() {
+    RunState& s = app_.state;
+    TakeForm();
+    if (!IsZeroMoney(s.NominalTrans.Amount)) WriteEntry();
+    CloseFileSet(s, kEnquiry);
+    batch_.Sync();
+    batch_.Close();
+    app_.main().EnableMenus(true);
+    app_.ui.Hide(*this);
+    app_.ui.Show(app_.main());
+}
+
+}  // namespace tessary

@@ -1,0 +1,48 @@
+#pragma once
+// TFnomtrans: keying cash-book entries into the user's nominal batch.
+
+#include <vector>
+
+#include "core/app.h"
+#include "ui/form.h"
+
+namespace tessary {
+
+class TFnomtrans : public ui::Form {
+  public:
+    explicit TFnomtrans(App& app);
+
+    ui::Label& Label1;
+    ui::ListBox& ListBox1;
+    ui::Label& Label2;
+    ui::Edit& Edit2;
+    ui::Label& Label3;
+    ui::Edit& Edit3;
+    ui::Button& Next;
+    ui::Button& Previous;
+    ui::Button& Close;
+
+    // Shows the form from the menu: the batch and the account list are opened afresh.
+    void Open();
+
+    void FormActivate();
+    void NextClick() { Step(+1); }
+    void PreviousClick() { Step(-1); }
+    void CloseClick();
+
+  private:
+    void Show();
+    void TakeForm();
+    void WriteEntry();
+    void Step(int d);
+
+    App& app_;
+    bool opening_ = false;
+    File batch_;
+    std::int64_t position_ = 0;
+    int firstAccount_ = 20;
+    std::vector<int> accountAt_;   // list position -> account number
+    std::vector<int> positionOf_;  // account number - first account -> list position (-1: none)
+};
+
+}  // namespace tessary

@@ -1,0 +1,37 @@
+#pragma once
+// Synthetic data folders for trying the program out and for measuring it: members with
+// plausible names, addresses, balances and loans, and a member batch ready to be checked
+// and posted. Everything is written through the program's own record layouts, and the same
+// settings and seed always give the same bytes.
+
+#include <cstdint>
+#include <string>
+
+namespace tessary::gen {
+
+struct Settings {
+    std::int32_t members = 0;       // records in memacc.d32
+    std::int32_t batchEntries = 0;  // entries in the user's member batch
+    std::string user = "ADM";       // whose batch it is; must be a user of the folder
+    std::uint64_t seed = 1;
+    double date = 0;             // day number; the batch is dated in the 30 days up to it
+    std::string templateFolder;  // where the new-folder templates sys.d32 and nomacc.d32 are
+};
+
+// The largest counts the generator accepts (a membership number has at most six digits).
+inline constexpr std::int32_t kMaxMembers = 999'999;
+inline constexpr std::int32_t kMaxBatchEntries = 1'000'000;
+
+struct Summary {
+    std::int32_t loans = 0;  // members given a loan
+    std::string batchPath;   // the batch file written
+};
+
+// Fills `folder` (created when missing): sys.d32 and nomacc.d32 from the templates when the
+// folder has none, memacc.d32 with the members, empty logs, the system record made
+// consistent with them, and the batch. The folder's users and nominal accounts are kept.
+// Returns an empty string on success, else what went wrong.
+std::string GenerateDataFolder(const std::string& folder, const Settings& settings,
+                               Summary* summary = nullptr);
+
+}  // namespace tessary::gen
