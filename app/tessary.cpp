@@ -1,63 +1,51 @@
-// Tessary's entry point. Until the windowed front end is in place it prepares the data folder
-// named by the first argument (default CU1) beside the program and reports what it found.
+// Tessary, the desktop program: the sign-on form, then the main window, on Qt.
+//
+//   tessary [FOLDER | patch | trainer]
 
-#include <fmt/core.h>
-
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
-#include "core/dates.h"
-#include "core/fileset.h"
-#include "core/text.h"
+#include "app/program.h"
+#include "core/file.h"
+#include "ui/qt/qtapp.h"
 
 namespace {
 
-class ConsoleDesk : public tessary::Desk {
-  public:
-    void ShowMessage(std::string_view text) override { fmt::print("{}\n", text); }
-    bool AskQuestion(std::string_view message, std::string_view question) override {
-        fmt::print("{}\n{} (answered Cancel)\n", message, question);
-        return false;
+bool DisplayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
     }
-    void RequestShutDown() override {}
-};
+    return false;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace tessary;
-    ConsoleDesk desk;
-    RunState state;
-    state.desk = &desk;
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const std::string programFolder = ExecutableFolder();
-    std::error_code ec;
-    std::filesystem::current_path(programFolder, ec);
-    ChooseFolder(state, args);
-    PrepareDataFolder(state, programFolder);
-
-    const bool existed = std::filesystem::exists(state.DataPath("sys.d32"));
-    OpenFileSet(state, kSystemOnly);
-    const std::size_t got = LoadSystemRecord(state);
-    CloseFileSet(state, kSystemOnly);
-
-    fmt::print("Tessary data folder: {}\n", state.DataFolder);
-    fmt::print("{}\n", existed ? "Opened the existing file set." : "Created a new file set.");
-    for (DataFile f : kDataFiles) {
-        const std::string path = state.DataPath(DataFileName(f));
-        const auto size = std::filesystem::file_size(path, ec);
-        fmt::print("  {:<12}{}\n", DataFileName(f),
-                   ec ? std::string("missing") : fmt::format("{} bytes", size));
-    }
-    if (got < sizeof(SystemRecord)) {
-        fmt::print("The system record is missing or short ({} bytes).\n", got);
+    if (!DisplayAvailable()) {
+        std::cerr
+            << "Tessary needs a display to show its windows, and none was found (DISPLAY is not "
+               "set).\n"
+               "Run it on a desktop, or without a screen with QT_QPA_PLATFORM=offscreen, or under\n"
+               "xvfb-run. For automated runs use tessary-script.\n";
         return 1;
     }
-    fmt::print("Credit union: {}\n", Cp1252ToUtf8(state.System.UnionName.view()));
-    fmt::print(
-        "Period {}, last posting {}, last period end {}\n", state.System.PeriodNumber,
-        state.System.LastPostingDate ? FormatDate(state.System.LastPostingDate) : "none",
-        state.System.LastPeriodEndDate ? FormatDate(state.System.LastPeriodEndDate) : "none");
+    tessary::ui::QtApp qt(argc, argv);
+    // Qt has taken its own options out of the command line; the rest are the program's.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    tessary::ui::Ui ui(qt.backend(), qt.services());
+    qt.Attach(ui);
+
+    // The program folder holds the templates, the picture and the guide.
+    const std::string programFolder = tessary::ExecutableFolder();
+    std::error_code ec;
+    std::filesystem::current_path(programFolder, ec);
+    tessary::App app(ui, programFolder);
+    app.Start(args);
+    tessary::Assemble(app);
+    qt.backend().RunUntil([&ui] { return ui.Terminated(); });
     return 0;
 }

@@ -116,7 +116,7 @@ TFmemtrans::TFmemtrans(App& app)
     Edate.tabOrder = 4;
     Caption(Lbalances, 20, 310, "");
     Lbalances.font.name = "Courier New";
-    Place(Mtype, 400, 110, 380, 130);
+    Place(Mtype, 460, 110, 330, 130);
     Mtype.font.name = "Courier New";
     Mtype.tabStop = false;
     Mtype.lines = {

@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc)"
-exec build/bin/tessary "$@"
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_TESTS=OFF >/dev/null
+cmake --build build/release -j"$(nproc)"
+exec build/release/bin/tessary "$@"

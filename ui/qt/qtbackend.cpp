@@ -484,6 +484,8 @@ void QtBackend::Impl::BuildMenu(FormView& v) {
         return;
     }
     auto* bar = new QMenuBar(v.window);
+    // The menu grows with the form's font, so it stays readable on wide screens.
+    bar->setFont(FormFont(*v.form));
     for (auto& item : v.form->menu->items) AddMenuItem(v, bar, *item);
     v.window->setMenuBar(bar);
 }
