@@ -415,7 +415,8 @@ std::vector<MemberTransaction> MakeBatch(const Settings& settings, double firstD
                 s.share2 = RoundMoney(s.share2 + amount);
                 break;
             case 3:
-                if (amount > s.loan) s.share1 = RoundMoney(s.share1 + amount - s.loan);
+                // What a repayment leaves over goes to Share 1, less the interest it pays
+                // first; counting none of it keeps later withdrawals within the balance.
                 s.loan = RoundMoney(std::max(0.0, s.loan - amount));
                 break;
             case 5:

@@ -12,14 +12,14 @@ namespace tessary::testing {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
+
+namespace {
 
 std::string Quote(const std::string& s) {
     std::string q = "'";

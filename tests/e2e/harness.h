@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,19 @@
 #include "core/records.h"
 
 namespace tessary::testing {
+
+// A file's bytes, and its records.
+std::string Slurp(const std::filesystem::path& path);
+template <typename Record>
+std::vector<Record> ReadRecords(const std::filesystem::path& path) {
+    const std::string bytes = Slurp(path);
+    std::vector<Record> records(bytes.size() / sizeof(Record));
+    if (!records.empty()) {
+        std::memcpy(static_cast<void*>(records.data()), bytes.data(),
+                    records.size() * sizeof(Record));
+    }
+    return records;
+}
 
 struct ScriptRun {
     int status = -1;

@@ -17,25 +17,9 @@ const std::vector<std::string> kToday = {"--today", "08/12/2026"};
 
 class MemberForms : public ScriptTest {
   protected:
-    std::vector<MemberRecord> Members() {
-        std::ifstream in(Data("memacc.d32"), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        const std::string bytes = s.str();
-        std::vector<MemberRecord> out(bytes.size() / sizeof(MemberRecord));
-        std::memcpy(static_cast<void*>(out.data()), bytes.data(),
-                    out.size() * sizeof(MemberRecord));
-        return out;
-    }
+    std::vector<MemberRecord> Members() { return ReadRecords<MemberRecord>(Data("memacc.d32")); }
     std::vector<MemberTransaction> Batch() {
-        std::ifstream in(Data("ADMMEM.t32"), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        const std::string bytes = s.str();
-        std::vector<MemberTransaction> out(bytes.size() / sizeof(MemberTransaction));
-        std::memcpy(static_cast<void*>(out.data()), bytes.data(),
-                    out.size() * sizeof(MemberTransaction));
-        return out;
+        return ReadRecords<MemberTransaction>(Data("ADMMEM.t32"));
     }
     void Members(const std::vector<MemberRecord>& members) {
         std::ofstream out(Data("memacc.d32"), std::ios::binary | std::ios::trunc);

@@ -17,21 +17,6 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kToday = {"--today", "08/12/2026"};
 
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-template <typename Record>
-std::vector<Record> ReadRecords(const fs::path& p) {
-    const std::string bytes = Slurp(p);
-    std::vector<Record> records(bytes.size() / sizeof(Record));
-    std::memcpy(records.data(), bytes.data(), records.size() * sizeof(Record));
-    return records;
-}
-
 class MembersRoad : public ScriptTest {
   protected:
     // Adds members through the maintenance form: each name gets a member number in turn.

@@ -16,17 +16,6 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kToday = {"--today", "08/12/2026"};
 const char* const kSignOn = "type Password tessary\nclick Next\n";
 
-template <typename Record>
-std::vector<Record> ReadRecords(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    const std::string bytes = s.str();
-    std::vector<Record> records(bytes.size() / sizeof(Record));
-    std::memcpy(static_cast<void*>(records.data()), bytes.data(), records.size() * sizeof(Record));
-    return records;
-}
-
 // The template chart's list positions (accounts in use from 20): 124 Insurance Premiums is
 // entry 24, 103 Sundry Income entry 19, 122 Rent and Rates entry 22, 100 Entrance Fees 16.
 // A reconciliation row: date, user, narrative, bank effect and the mark at fixed places.

@@ -31,7 +31,8 @@ class SignedOnTest : public ProgramFolderTest {
     std::vector<Record> Records(const std::string& name) {
         const auto bytes = ReadBytes(Data(name));
         std::vector<Record> out(bytes.size() / sizeof(Record));
-        std::memcpy(static_cast<void*>(out.data()), bytes.data(), out.size() * sizeof(Record));
+        if (!out.empty())
+            std::memcpy(static_cast<void*>(out.data()), bytes.data(), out.size() * sizeof(Record));
         return out;
     }
     std::vector<std::string> ReportLines();
