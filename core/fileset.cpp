@@ -105,7 +105,9 @@ bool ConsistencyWaived(RunState& state) {
 
 constexpr std::string_view kPostingMarker = ".posted";
 
-std::string MarkerFor(const std::string& batchPath) { return batchPath + std::string(kPostingMarker); }
+std::string MarkerFor(const std::string& batchPath) {
+    return batchPath + std::string(kPostingMarker);
+}
 
 // Settles the batches of posting runs that died between their last write and the deletion of
 // their batch. Runs under the update lock, so no other run is between those steps now.
@@ -115,14 +117,16 @@ void RecoverPostedBatches(RunState& state) {
     for (const auto& entry : fs::directory_iterator(state.DataFolder, ec)) {
         const std::string name = entry.path().filename().string();
         if (name.size() > kPostingMarker.size() &&
-            name.compare(name.size() - kPostingMarker.size(), kPostingMarker.size(), kPostingMarker) == 0) {
+            name.compare(name.size() - kPostingMarker.size(), kPostingMarker.size(),
+                         kPostingMarker) == 0) {
             markers.push_back(entry.path());
         }
     }
     for (const auto& marker : markers) {
         std::int32_t total = 0;
         File f;
-        const bool read = f.Open(marker, File::Access::ReadOnly) && f.ReadAt(0, &total, sizeof total) == sizeof total;
+        const bool read = f.Open(marker, File::Access::ReadOnly) &&
+                          f.ReadAt(0, &total, sizeof total) == sizeof total;
         f.Close();
         if (read && total == state.System.ConsistencyTotal) {
             std::string batch = marker.string();

@@ -64,6 +64,8 @@ struct RunState {
     // The signed-on user's report work file while a report is being written, and the member
     // type pattern of the last member report (it goes into some report titles).
     File ReportWork;
+    // Report lines not yet written to the work file: a report is written in large pieces.
+    std::string ReportPending;
     std::string ReportTypePattern;
     // The file last chosen in the report viewer's save dialog, for "Edit Filed Report".
     std::string LastFiledReport;

@@ -3,6 +3,7 @@
 #include <fmt/core.h>
 
 #include <filesystem>
+#include <map>
 
 #include "core/dates.h"
 #include "core/fileset.h"
@@ -34,8 +35,9 @@ std::string Money(double v, std::size_t width) {
     return Width(FixedText(v, 2), width, false);
 }
 
-void AppendToLog(File& log, const void* record, std::size_t size) {
-    log.Append(record, size);
+template <typename Record>
+void AddRecord(std::string& log, const Record& record) {
+    log.append(reinterpret_cast<const char*>(RecordBytes(record)), sizeof record);
 }
 
 }  // namespace
@@ -44,20 +46,27 @@ std::string MemberBatchPath(const RunState& state) {
     return state.DataPath(state.UserCode + "MEM.t32");
 }
 
+std::vector<MemberTransaction> ReadMemberBatch(const std::string& path) {
+    File batch;
+    std::vector<MemberTransaction> entries;
+    if (!batch.Open(path, File::Access::ReadOnly)) return entries;  // a missing batch is empty
+    entries.resize(batch.Size() / kMemberTransactionSize);
+    const std::size_t got =
+        batch.ReadAt(0, entries.data(), entries.size() * kMemberTransactionSize);
+    entries.resize(got / kMemberTransactionSize);
+    return entries;
+}
+
 BatchCheck CheckMemberBatch(App& app) {
     RunState& s = app.state;
     BatchCheck result;
-    File batch;
-    batch.Open(MemberBatchPath(s), File::Access::ReadOnly);  // a missing batch reads as empty
+    const std::vector<MemberTransaction> entries = ReadMemberBatch(MemberBatchPath(s));
     BeginReport(s);
     OpenFileSet(s, kEnquiry);
     const double today = app.Today();
-    for (std::uint64_t p = 0;; ++p) {
+    for (const MemberTransaction& entry : entries) {
         MemberTransaction& t = s.MemberTrans;
-        if (batch.ReadAt(p * kMemberTransactionSize, RecordBytes(t), kMemberTransactionSize) <
-            kMemberTransactionSize) {
-            break;
-        }
+        t = entry;
         if (IsZeroMoney(t.Amount)) continue;
         ++result.count;
         std::string code = " ";
@@ -96,7 +105,6 @@ BatchCheck CheckMemberBatch(App& app) {
     if (result.errors > 0) total += "  Errors " + Whole5(result.errors);
     AppendReportLine(s, total);
     EndReport(s);
-    batch.Close();
     CloseFileSet(s, kEnquiry);
     return result;
 }
@@ -143,7 +151,7 @@ void PostTransactions(App& app) {
     PostMemberBatch(app);
 }
 
-void PostMemberTransaction(App& app, TypeAmounts& totals) {
+void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs) {
     RunState& s = app.state;
     MemberRecord& m = s.Member;
     const MemberTransaction& t = s.MemberTrans;
@@ -229,7 +237,7 @@ void PostMemberTransaction(App& app, TypeAmounts& totals) {
         log.MemberNo = t.MemberNo;
         log.TransType = type;
         log.UserCode.set(s.UserCode);
-        AppendToLog(s.Files[DataFile::MemLog], RecordBytes(log), sizeof log);
+        AddRecord(logs.memlog, log);
         AppendReportLine(s, Width(std::to_string(t.MemberNo), 5, false) + " " +
                                 Width(m.Name.str(), 30) + " " + Width(TypeName(type), 16) + " " +
                                 Money(amount, 10) + "  " + Width(FormatDate(t.Date), 10));
@@ -244,7 +252,7 @@ void PostMemberTransaction(App& app, TypeAmounts& totals) {
         log.Narrative.set(Width(t.ChequeNo.str(), 8) + " Paid to Member " +
                           Width(std::to_string(t.MemberNo), 5, false));
         log.Reconciled = 0;
-        AppendToLog(s.Files[DataFile::NomLog], RecordBytes(log), sizeof log);
+        AddRecord(logs.nomlog, log);
     }
 }
 
@@ -252,10 +260,8 @@ void PostMemberBatch(App& app) {
     RunState& s = app.state;
     TFmain& m = app.main();
     const std::string batchPath = MemberBatchPath(s);
-    File batch;
-    batch.Open(batchPath, File::Access::ReadOnly);
-    if (batch.Size() / kMemberTransactionSize == 0) {
-        batch.Close();
+    std::vector<MemberTransaction> entries = ReadMemberBatch(batchPath);
+    if (entries.empty()) {
         CloseFileSet(s, kUpdate);
         m.EnableMenus(true);
         m.Lm.caption = "No data";
@@ -265,19 +271,33 @@ void PostMemberBatch(App& app) {
 
     BeginReport(s);
     TypeAmounts totals{};
-    for (std::uint64_t p = 0;; ++p) {
+    PostingLogs logs;
+    // Members as the run leaves them, by record number; a member with several entries
+    // carries on from the run's own copy.
+    std::map<std::int32_t, MemberRecord> members;
+    for (MemberTransaction& entry : entries) {
         MemberTransaction& t = s.MemberTrans;
-        if (batch.ReadAt(p * kMemberTransactionSize, RecordBytes(t), kMemberTransactionSize) <
-            kMemberTransactionSize) {
-            break;
-        }
+        t = entry;
         if (IsZeroMoney(t.Amount)) continue;
         if (t.Date < s.System.LastPeriodEndDate) t.Date = +s.System.LastPeriodEndDate;
         s.RecordNo = t.MemberNo - 1;
-        // The check has vouched for every member; one that has gone since is left untouched
-        // rather than written into a record that does not exist.
-        if (t.MemberNo < 1 || ReadMember(s) < kMemberRecordSize) continue;
-        PostMemberTransaction(app, totals);
+        if (auto known = members.find(s.RecordNo); known != members.end()) {
+            s.Member = known->second;
+        } else if (t.MemberNo < 1 || ReadMember(s) < kMemberRecordSize) {
+            // The check has vouched for every member; one that has gone since is left
+            // untouched rather than written into a record that does not exist.
+            continue;
+        }
+        PostMemberTransaction(app, totals, logs);
+        members[s.RecordNo] = s.Member;
+    }
+    // The logs go to disc before any member: a run cut short after its first write is then
+    // always seen as inconsistent by the next update, never as a silently half-posted batch.
+    s.Files[DataFile::MemLog].Append(logs.memlog.data(), logs.memlog.size());
+    s.Files[DataFile::NomLog].Append(logs.nomlog.data(), logs.nomlog.size());
+    for (const auto& [record, member] : members) {
+        s.RecordNo = record;
+        s.Member = member;
         WriteMember(s);
     }
 
@@ -309,7 +329,6 @@ void PostMemberBatch(App& app) {
         WriteNominal(s);
     }
     s.System.LastPostingDate = s.WorkingDate;
-    batch.Close();
 
     MarkBatchPosting(s, batchPath);
     CloseFileSet(s, kUpdate);

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/app.h"
 
@@ -25,14 +26,24 @@ void CheckTransactions(App& app);
 // The menu's "Post Transactions": requires a clean check, asks, opens for update and posts.
 void PostTransactions(App& app);
 
+// The whole batch, as stored.
+std::vector<MemberTransaction> ReadMemberBatch(const std::string& path);
+
 // Posts the whole batch with the file set open for update, then shows the posting report.
 void PostMemberBatch(App& app);
 
 // Amounts by posting type 1 to 8 (index 0 unused).
 using TypeAmounts = std::array<double, 9>;
-// Applies the entry in the transaction buffer to the member in the member buffer, appending
-// its member log entries, nominal log entries for money paid out and report lines, and adds
-// its amounts to `totals`.
-void PostMemberTransaction(App& app, TypeAmounts& totals);
+
+// What a posting run has made and not yet written: the log records of the run, in order.
+struct PostingLogs {
+    std::string memlog;
+    std::string nomlog;
+};
+
+// Applies the entry in the transaction buffer to the member in the member buffer, adding its
+// member log entries and nominal log entries for money paid out to `logs`, its report lines
+// to the report, and its amounts to `totals`.
+void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs);
 
 }  // namespace tessary

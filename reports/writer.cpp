@@ -190,8 +190,24 @@ bool ReadReportLine(const File& file, std::uint64_t offset, ReportLine& line) {
     return file.ReadAt(offset, &line, kLineSize) == kLineSize;
 }
 
+namespace {
+
+// Lines are gathered and written a large piece at a time: a long report or a posting run
+// writes thousands of them.
+constexpr std::size_t kPendingLimit = 64 * 1024;
+
+bool FlushReport(RunState& state) {
+    if (state.ReportPending.empty()) return true;
+    const bool ok = state.ReportWork.Append(state.ReportPending.data(), state.ReportPending.size());
+    state.ReportPending.clear();
+    return ok;
+}
+
+}  // namespace
+
 bool BeginReport(RunState& state) {
     const std::string path = ReportWorkPath(state);
+    state.ReportPending.clear();
     state.ReportWork.Close();
     CreateEmptyFile(path);  // fails harmlessly when the file is there from the last run
     return state.ReportWork.Open(path, File::Access::ReadWrite) && state.ReportWork.Truncate(0);
@@ -200,10 +216,12 @@ bool BeginReport(RunState& state) {
 bool AppendReportLine(RunState& state, std::string_view text) {
     ReportLine line;
     line.Text.set(text);  // cut to 80
-    return state.ReportWork.Append(&line, kLineSize);
+    state.ReportPending.append(reinterpret_cast<const char*>(&line), kLineSize);
+    return state.ReportPending.size() < kPendingLimit || FlushReport(state);
 }
 
 void EndReport(RunState& state) {
+    FlushReport(state);
     state.ReportWork.Close();
 }
 
