@@ -16,17 +16,6 @@ namespace tessary {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-void Place(ui::Control& c, int x, int y, int w, int h) {
-    c.left = x;
-    c.top = y;
-    c.width = w;
-    c.height = h;
-}
-
-}  // namespace
-
 TFmain::TFmain(App& app)
     : ui::Form("TFmain"),
       L1(Add<ui::Label>("L1")),
@@ -47,29 +36,29 @@ TFmain::TFmain(App& app)
     ui::Label* labels[] = {&L1, &L2, &L3, &L4};
     ui::Edit* edits[] = {&E1, &E2, &E3, &E4};
     for (int i = 0; i < 4; ++i) {
-        Place(*labels[i], 180, rows[i] + 4, 140, 20);
-        Place(*edits[i], 333, rows[i], 200, 24);
+        labels[i]->Place(180, rows[i] + 4, 140, 20);
+        edits[i]->Place(333, rows[i], 200, 24);
         edits[i]->maxLength = 24;
         edits[i]->visible = false;
         edits[i]->tabOrder = i;
     }
-    Place(Lm, 23, 152, 753, 24);
+    Lm.Place(23, 152, 753, 24);
     Lm.autoSize = false;
     Lm.alignment = ui::Alignment::Center;
     Lm.font.bold = true;
-    Place(OK, 516, 360, 89, 30);
+    OK.Place(516, 360, 89, 30);
     OK.caption = "&OK";
     OK.modalResult = ui::ModalResult::OK;
     OK.visible = false;
     OK.tabOrder = 4;
     OK.isDefault = true;
-    Place(Cancel, 195, 360, 89, 30);
+    Cancel.Place(195, 360, 89, 30);
     Cancel.caption = "&Cancel";
     Cancel.modalResult = ui::ModalResult::Cancel;
     Cancel.visible = false;
     Cancel.tabOrder = 5;
     Cancel.isCancel = true;
-    Place(SC, 0, 448, 800, 20);
+    SC.Place(0, 448, 800, 20);
     SC.autoSize = false;
     SC.alignment = ui::Alignment::Center;
     SC.caption = "Tessary - bookkeeping for savings and loans co-operatives";

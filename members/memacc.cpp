@@ -151,14 +151,13 @@ void TFmemacc::Open(Mode mode) {
               : mode == Mode::Update ? "Update members"
                                      : "View members";
     Copy.visible = mode == Mode::View;
-    opening_ = true;
+    MarkOpening();
     app_.ui.Show(*this);
 }
 
 void TFmemacc::FormActivate() {
     colour = ui::kFormColour;
-    if (!opening_) return;
-    opening_ = false;
+    if (!TakeOpening()) return;
     Ememno.readOnly = false;
     Next.visible = mode_ != Mode::View;
     count_ = MemberCount(app_.state);

@@ -61,7 +61,6 @@ class TFmemacc : public ui::Form {
 
     App& app_;
     Mode mode_ = Mode::View;
-    bool opening_ = false;
     bool firstTime_ = false;
     std::int32_t count_ = 0;
     std::int32_t number_ = 0;  // current member number

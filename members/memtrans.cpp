@@ -18,13 +18,6 @@ namespace tessary {
 
 namespace {
 
-void Place(ui::Control& c, int x, int y, int w, int h) {
-    c.left = x;
-    c.top = y;
-    c.width = w;
-    c.height = h;
-}
-
 void Caption(ui::Label& l, int x, int y, const char* text) {
     l.left = x;
     l.top = y;
@@ -56,11 +49,11 @@ TFfindtrans::TFfindtrans(App&)
       Button1(Add<ui::Button>("Button1")) {
     caption = "Find transaction";
     Caption(Label1, 200, 200, "Find transaction for member number");
-    Place(Edit1, 450, 196, 100, 24);
+    Edit1.Place(450, 196, 100, 24);
     Edit1.maxLength = 10;
     Edit1.tabOrder = 0;
     Button1.caption = "&Next";
-    Place(Button1, 350, 300, 100, 30);
+    Button1.Place(350, 300, 100, 30);
     Button1.modalResult = ui::ModalResult::OK;
     Button1.isDefault = true;
     Button1.tabOrder = 1;
@@ -93,30 +86,30 @@ TFmemtrans::TFmemtrans(App& app)
       app_(app) {
     caption = "Input members transactions";
     Caption(Lmemno, 60, 64, "Member number");
-    Place(Ememno, 220, 60, 80, 24);
+    Ememno.Place(220, 60, 80, 24);
     Ememno.maxLength = 6;
     Ememno.tabOrder = 0;
     Caption(Laccount, 320, 64, "");
     Caption(Ltypelabel, 60, 114, "Type");
-    Place(Etype, 220, 110, 30, 24);
+    Etype.Place(220, 110, 30, 24);
     Etype.maxLength = 1;
     Etype.tabOrder = 1;
     Caption(Ltype, 320, 114, "");
     Caption(Lamount, 60, 164, "Amount");
-    Place(Eamount, 220, 160, 110, 24);
+    Eamount.Place(220, 160, 110, 24);
     Eamount.maxLength = 11;
     Eamount.tabOrder = 2;
     Caption(Lcheque, 60, 214, "Cheque Number");
-    Place(Echeque, 220, 210, 110, 24);
+    Echeque.Place(220, 210, 110, 24);
     Echeque.maxLength = 8;
     Echeque.tabOrder = 3;
     Caption(Ldate, 60, 264, "Date  dd/mm/yyyy");
-    Place(Edate, 220, 260, 110, 24);
+    Edate.Place(220, 260, 110, 24);
     Edate.maxLength = 10;
     Edate.tabOrder = 4;
     Caption(Lbalances, 20, 310, "");
     Lbalances.font.name = "Courier New";
-    Place(Mtype, 460, 110, 330, 130);
+    Mtype.Place(460, 110, 330, 130);
     Mtype.font.name = "Courier New";
     Mtype.tabStop = false;
     Mtype.lines = {
@@ -132,7 +125,7 @@ TFmemtrans::TFmemtrans(App& app)
     for (const B& b : {B{Next, "&Next", 100, 5, true}, B{Previous, "&Previous", 250, 6, false},
                        B{Find, "&Find", 400, 9, false}, B{Close, "&Close", 550, 7, false}}) {
         b.b.caption = b.caption;
-        Place(b.b, b.x, 420, 100, 30);
+        b.b.Place(b.x, 420, 100, 30);
         b.b.tabOrder = b.tab;
         b.b.tabStop = b.stop;
     }
@@ -148,15 +141,14 @@ TFmemtrans::TFmemtrans(App& app)
 }
 
 void TFmemtrans::Open() {
-    opening_ = true;
+    MarkOpening();
     app_.ui.Show(*this);
 }
 
 void TFmemtrans::FormActivate() {
     colour = ui::kFormColour;
     Mtype.colour = ui::kFormColour;
-    if (!opening_) return;
-    opening_ = false;
+    if (!TakeOpening()) return;
     RunState& s = app_.state;
     s.BatchChecked = false;
     OpenFileSet(s, kEnquiry);

@@ -64,7 +64,6 @@ class TFmemtrans : public ui::Form {
     File batch_;
     std::int64_t p_ = 0;
     int member_ = 0;  // the current member number, 0 when none is accepted
-    bool opening_ = false;
 };
 
 }  // namespace tessary

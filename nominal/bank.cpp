@@ -80,7 +80,7 @@ TFbank::TFbank(App& app)
 
 void TFbank::Open(double statementBalance) {
     statement_ = statementBalance;
-    opening_ = true;
+    MarkOpening();
     app_.ui.Show(*this);
 }
 
@@ -98,8 +98,7 @@ void TFbank::ShowTotals() {
 
 void TFbank::FormActivate() {
     colour = ui::kFormColour;
-    if (!opening_) return;
-    opening_ = false;
+    if (!TakeOpening()) return;
     RunState& s = app_.state;
     s.RecordNo = kBankAccount;
     ReadNominal(s);

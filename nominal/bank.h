@@ -41,7 +41,6 @@ class TFbank : public ui::Form {
     void ShowTotals();
 
     App& app_;
-    bool opening_ = false;
     double statement_ = 0;
     double reconciled_ = 0;
     std::int64_t page_ = 0;

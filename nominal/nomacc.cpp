@@ -60,14 +60,13 @@ TFnomacc::TFnomacc(App& app)
 }
 
 void TFnomacc::Open() {
-    opening_ = true;
+    MarkOpening();
     app_.ui.Show(*this);
 }
 
 void TFnomacc::FormActivate() {
     colour = ui::kFormColour;
-    if (!opening_) return;
-    opening_ = false;
+    if (!TakeOpening()) return;
     app_.state.RecordNo = 20;
     ReadNominal(app_.state);
     Show();

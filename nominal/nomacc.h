@@ -38,7 +38,6 @@ class TFnomacc : public ui::Form {
     void Step(int d);
 
     App& app_;
-    bool opening_ = false;
 };
 
 }  // namespace tessary

@@ -69,14 +69,13 @@ TFnomtrans::TFnomtrans(App& app)
 }
 
 void TFnomtrans::Open() {
-    opening_ = true;
+    MarkOpening();
     app_.ui.Show(*this);
 }
 
 void TFnomtrans::FormActivate() {
     colour = ui::kFormColour;
-    if (!opening_) return;
-    opening_ = false;
+    if (!TakeOpening()) return;
     RunState& s = app_.state;
     firstAccount_ = s.PatchMode ? 0 : kFixedAssetsStart;
     s.BatchChecked = false;

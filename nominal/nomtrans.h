@@ -37,7 +37,6 @@ class TFnomtrans : public ui::Form {
     void Step(int d);
 
     App& app_;
-    bool opening_ = false;
     File batch_;
     std::int64_t position_ = 0;
     int firstAccount_ = 20;

@@ -9,15 +9,8 @@ static_assert(sizeof(ReportLine) == TFview::kLineBytes);
 
 namespace {
 
-void Place(ui::Control& c, int x, int y, int w, int h) {
-    c.left = x;
-    c.top = y;
-    c.width = w;
-    c.height = h;
-}
-
 void MakeButton(ui::Button& b, const char* caption, int x, int tab) {
-    Place(b, x, 500, 100, 30);
+    b.Place(x, 500, 100, 30);
     b.caption = caption;
     b.tabOrder = tab;
 }
@@ -35,7 +28,7 @@ TFview::TFview(App& app)
       app_(app) {
     caption = "View and print output";
     // 80 columns of Courier New at 15 pixels, and 27 lines of 17.
-    Place(Memo1, 20, 10, 760, kMemoLines * 17 + 6);
+    Memo1.Place(20, 10, 760, kMemoLines * 17 + 6);
     Memo1.font.name = "Courier New";
     Memo1.font.pixelHeight = 15;
     Memo1.readOnly = true;

@@ -32,24 +32,28 @@ void StringGrid::Resize(int rows, int cols) {
     for (auto& r : cells) r.resize(static_cast<std::size_t>(std::max(cols, 0)));
 }
 
-MenuItem& MenuItem::Add(std::string itemName, std::string itemCaption,
-                        std::function<void()> onClick) {
+namespace {
+
+MenuItem& AddItem(std::vector<std::unique_ptr<MenuItem>>& items, std::string name,
+                  std::string caption, std::function<void()> onClick) {
     auto item = std::make_unique<MenuItem>();
-    item->name = std::move(itemName);
-    item->caption = std::move(itemCaption);
+    item->name = std::move(name);
+    item->caption = std::move(caption);
     item->OnClick = std::move(onClick);
     items.push_back(std::move(item));
     return *items.back();
 }
 
+}  // namespace
+
+MenuItem& MenuItem::Add(std::string itemName, std::string itemCaption,
+                        std::function<void()> onClick) {
+    return AddItem(items, std::move(itemName), std::move(itemCaption), std::move(onClick));
+}
+
 MenuItem& MainMenu::Add(std::string itemName, std::string itemCaption,
                         std::function<void()> onClick) {
-    auto item = std::make_unique<MenuItem>();
-    item->name = std::move(itemName);
-    item->caption = std::move(itemCaption);
-    item->OnClick = std::move(onClick);
-    items.push_back(std::move(item));
-    return *items.back();
+    return AddItem(items, std::move(itemName), std::move(itemCaption), std::move(onClick));
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessary::ui {
@@ -64,6 +65,13 @@ class Control {
     std::function<void()> OnExit;
     std::function<void()> OnClick;
     std::function<void(char& key)> OnKeyPress;
+
+    void Place(int x, int y, int w, int h) {
+        left = x;
+        top = y;
+        width = w;
+        height = h;
+    }
 
     // Whether the focus may rest here (labels never take it).
     bool CanFocus() const;
@@ -189,6 +197,12 @@ class Form {
 
     std::function<void()> OnActivate;
 
+    // A form opened from the menu does its opening work on the activation that follows, and
+    // not on later ones (coming back from a message or a prompt), which would lose what was
+    // being keyed.
+    void MarkOpening() { opening_ = true; }
+    bool TakeOpening() { return std::exchange(opening_, false); }
+
     template <typename T>
     T& Add(std::string controlName) {
         auto control = std::make_unique<T>(*this, std::move(controlName));
@@ -220,6 +234,7 @@ class Form {
     std::string name_;
     std::vector<std::unique_ptr<Control>> controls_;
     Control* focused_ = nullptr;
+    bool opening_ = false;
     bool inExit_ = false;
     Control* redirect_ = nullptr;
     bool redirected_ = false;
