@@ -105,23 +105,23 @@ Form& ScriptRunner::Active() const {
     return *form;
 }
 
-Control& ScriptRunner::FindControl(const std::string& spec) const {
-    const auto dot = spec.find('.');
+Control& ScriptRunner::FindControl(const std::string& path) const {
+    const auto dot = path.find('.');
     if (dot != std::string::npos) {
-        Form* form = ui_.FindForm(spec.substr(0, dot));
-        if (!form) throw Stop{2, "unknown form " + spec.substr(0, dot)};
-        if (Control* c = form->Find(spec.substr(dot + 1))) return *c;
-        throw Stop{2, "unknown control " + spec};
+        Form* form = ui_.FindForm(path.substr(0, dot));
+        if (!form) throw Stop{2, "unknown form " + path.substr(0, dot)};
+        if (Control* c = form->Find(path.substr(dot + 1))) return *c;
+        throw Stop{2, "unknown control " + path};
     }
-    if (Control* c = Active().Find(spec)) return *c;
-    throw Stop{2, "unknown control " + spec + " on " + Active().name()};
+    if (Control* c = Active().Find(path)) return *c;
+    throw Stop{2, "unknown control " + path + " on " + Active().name()};
 }
 
 template <typename T>
-T& ScriptRunner::Expect(const std::string& spec, const char* what) const {
-    Control& c = FindControl(spec);
+T& ScriptRunner::Expect(const std::string& path, const char* what) const {
+    Control& c = FindControl(path);
     auto* typed = dynamic_cast<T*>(&c);
-    if (!typed) throw Stop{2, spec + " is not " + what};
+    if (!typed) throw Stop{2, path + " is not " + what};
     return *typed;
 }
 

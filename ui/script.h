@@ -38,9 +38,9 @@ class ScriptRunner {
 
     void Run(const std::vector<std::string>& args);
     Form& Active() const;
-    Control& FindControl(const std::string& spec) const;
+    Control& FindControl(const std::string& path) const;
     template <typename T>
-    T& Expect(const std::string& spec, const char* what) const;
+    T& Expect(const std::string& path, const char* what) const;
     // The text that print shows for a name: a control, a form or a service.
     std::vector<std::string> TextOf(const std::string& target) const;
     void Finish(int status, const std::string& message);
