@@ -261,6 +261,23 @@ TEST_F(QtBackendTest, GridSelectionAndEditingReachTheModel) {
     EXPECT_EQ(oks, 1);
 }
 
+TEST_F(QtBackendTest, AMousePressOnAGridRowSelectsItAndClicksOnce) {
+    auto& grid = form.Add<StringGrid>("Bank");
+    grid.left = 10, grid.top = 10, grid.width = 300, grid.height = 200, grid.tabOrder = 0;
+    grid.fixedRows = 0;
+    grid.Resize(5, 1);
+    grid.colWidths = {280};
+    grid.row = 0;
+    std::vector<int> clicked;
+    grid.OnClick = [&] { clicked.push_back(grid.row); };
+    ShowAndWait(form);
+    auto* table = View<QTableWidget>(grid);
+    const QRect cell = table->visualRect(table->model()->index(3, 0));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(grid.row, 3);
+    EXPECT_EQ(clicked, std::vector<int>{3});
+}
+
 TEST_F(QtBackendTest, ListBoxReportsSelectionAndDoubleClick) {
     auto& list = form.Add<ListBox>("List");
     list.left = 10, list.top = 10, list.width = 200, list.height = 100;

@@ -431,6 +431,14 @@ void QtBackend::Impl::AddControl(FormView& v, Control& c) {
                         if (Live(m.form()) && m.OnSelectCell) m.OnSelectCell();
                         RefreshAll();
                     });
+            // A mouse press on a row is the grid's click (the reconciliation ticks by it).
+            connect(table, &QTableWidget::cellPressed, this, [this, &m](int r, int col) {
+                if (syncing || r < m.fixedRows || r < 0 || col < 0 || !Live(m.form())) return;
+                m.row = r;
+                m.col = col;
+                if (m.OnClick) m.OnClick();
+                RefreshAll();
+            });
             w = table;
             break;
         }
