@@ -262,6 +262,11 @@ inline constexpr int kUserSlots = 15;
 // consistency check once when it holds '*'.
 inline constexpr std::size_t kWaiverOffset = 50;
 
+// The record number of member n (members count from 1); -1, no record, for n below 1.
+inline std::int32_t MemberRecordNo(std::int32_t n) {
+    return n >= 1 ? n - 1 : -1;
+}
+
 // Scrambles or unscrambles a system record in place: byte i is XORed with (i + 1) mod 256.
 void ScrambleSystemRecord(SystemRecord& record);
 void ScrambleBytes(unsigned char* bytes, std::size_t count);

@@ -227,7 +227,7 @@ bool TFmemacc::SaveForm() {
 }
 
 void TFmemacc::WriteCurrent() {
-    app_.state.RecordNo = number_ - 1;
+    app_.state.RecordNo = MemberRecordNo(number_);
     WriteMember(app_.state);
 }
 
@@ -271,7 +271,7 @@ void TFmemacc::EmemnoExit() {
         return;
     }
     number_ = static_cast<std::int32_t>(n);
-    s.RecordNo = number_ - 1;
+    s.RecordNo = MemberRecordNo(number_);
     ReadMember(s);
     Present();
 }

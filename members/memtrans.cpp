@@ -186,7 +186,7 @@ void TFmemtrans::Present() {
 void TFmemtrans::LoadMemberOfEntry() {
     RunState& s = app_.state;
     s.Member = MemberRecord{};
-    s.RecordNo = s.MemberTrans.MemberNo - 1;
+    s.RecordNo = MemberRecordNo(s.MemberTrans.MemberNo);
     const bool found = s.MemberTrans.MemberNo >= 1 && ReadMember(s) == kMemberRecordSize;
     member_ = found && !IsZeroMoney(s.MemberTrans.Amount) ? s.MemberTrans.MemberNo : 0;
 }

@@ -72,7 +72,7 @@ BatchCheck CheckMemberBatch(App& app) {
         std::string code = " ";
         const int type = t.TransType;
         result.value += type <= 4 ? +t.Amount : -t.Amount;
-        s.RecordNo = t.MemberNo - 1;
+        s.RecordNo = MemberRecordNo(t.MemberNo);
         const bool member = t.MemberNo >= 1 && ReadMember(s) == kMemberRecordSize;
         if (t.Date < s.System.LastPeriodEndDate || t.Date > today) {
             code = "DATE";
@@ -280,7 +280,7 @@ void PostMemberBatch(App& app) {
         t = entry;
         if (IsZeroMoney(t.Amount)) continue;
         if (t.Date < s.System.LastPeriodEndDate) t.Date = +s.System.LastPeriodEndDate;
-        s.RecordNo = t.MemberNo - 1;
+        s.RecordNo = MemberRecordNo(t.MemberNo);
         if (auto known = members.find(s.RecordNo); known != members.end()) {
             s.Member = known->second;
         } else if (t.MemberNo < 1 || ReadMember(s) < kMemberRecordSize) {

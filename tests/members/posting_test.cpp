@@ -2,7 +2,10 @@
 
 #include "members/posting.h"
 
+#include <climits>
+#include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "core/dates.h"
 #include "core/mainform.h"
@@ -201,6 +204,28 @@ TEST_F(Posting, CheckSetsAndClearsTheSharedFlagAndPostingNeedsIt) {
     EXPECT_FALSE(app->state.BatchChecked);
     EXPECT_EQ(m.Lm.caption,
               "Total - Count     2   Value        9.00    1 Error(s) - must be corrected");
+}
+
+TEST_F(Posting, AGarbledBatchIsCheckedAndPostedWithoutHarm) {
+    AddMember("Only Member", 50);
+    std::mt19937 random(7);
+    std::vector<unsigned char> bytes(36 * 200);
+    for (auto& b : bytes) b = static_cast<unsigned char>(random());
+    // Some entries with extreme member numbers and types, the rest noise.
+    for (std::size_t e = 0; e < 200; e += 3) {
+        const std::int32_t extremes[] = {INT32_MIN, -1, 0, INT32_MAX};
+        std::memcpy(&bytes[e * 36 + 8], &extremes[e % 4], 4);
+        std::memcpy(&bytes[e * 36 + 12], &extremes[(e / 3) % 4], 4);
+    }
+    testing::WriteBytes(Data("ADMMEM.t32"), bytes);
+    const BatchCheck check = CheckMemberBatch(*app);
+    EXPECT_GT(check.errors, 0);
+    Post();
+    // Only the one real member could be touched, and the set is still consistent.
+    EXPECT_EQ(Records<MemberRecord>("memacc.d32").size(), 1u);
+    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
+    CloseFileSet(app->state, kUpdate);
+    EXPECT_FALSE(std::filesystem::exists(Data("ADMMEM.t32")));
 }
 
 }  // namespace
