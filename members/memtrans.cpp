@@ -89,12 +89,12 @@ TFmemtrans::TFmemtrans(App& app)
     Ememno.Place(220, 60, 80, 24);
     Ememno.maxLength = 6;
     Ememno.tabOrder = 0;
-    Caption(Laccount, 320, 64, "");
+    Caption(Laccount, 310, 64, "");
     Caption(Ltypelabel, 60, 114, "Type");
     Etype.Place(220, 110, 30, 24);
     Etype.maxLength = 1;
     Etype.tabOrder = 1;
-    Caption(Ltype, 320, 114, "");
+    Caption(Ltype, 310, 114, "");
     Caption(Lamount, 60, 164, "Amount");
     Eamount.Place(220, 160, 110, 24);
     Eamount.maxLength = 11;
@@ -109,8 +109,9 @@ TFmemtrans::TFmemtrans(App& app)
     Edate.tabOrder = 4;
     Caption(Lbalances, 20, 310, "");
     Lbalances.font.name = "Courier New";
-    Mtype.Place(460, 110, 330, 130);
+    Mtype.Place(430, 110, 360, 130);
     Mtype.font.name = "Courier New";
+    Mtype.font.pixelHeight = 13;  // the legend's lines fit the memo at every screen width
     Mtype.tabStop = false;
     Mtype.lines = {
         "           Types of transactions",           "",

@@ -29,6 +29,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTableWidget>
@@ -338,8 +339,14 @@ FormView& QtBackend::Impl::Ensure(Form& form) {
     v.form = &form;
     const Qt::WindowFlags type = form.fullScreen ? Qt::Window : Qt::Dialog;
     v.window = new FormWindow(nullptr, type | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    v.client = new ClientArea(v.window);
-    v.window->setCentralWidget(v.client);
+    // Forms are laid out for a screen of the given width; on a screen with less height than
+    // that, the window scrolls rather than putting its lower controls out of reach.
+    auto* scroll = new QScrollArea(v.window);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    v.client = new ClientArea(scroll);
+    scroll->setWidget(v.client);
+    v.window->setCentralWidget(scroll);
     views.push_back(std::move(view));
     for (const auto& c : form.controls()) AddControl(v, *c);
     SyncWindow(v);
@@ -446,6 +453,10 @@ void QtBackend::Impl::AddControl(FormView& v, Control& c) {
             auto& m = static_cast<Memo&>(c);
             auto* memo = new QPlainTextEdit(v.client);
             memo->setTabChangesFocus(true);
+            // A memo shows its lines as placed, from the first, like a page: no scrolling.
+            memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            memo->setLineWrapMode(QPlainTextEdit::NoWrap);
             connect(memo, &QPlainTextEdit::textChanged, this, [this, view, index, memo, &m] {
                 if (syncing) return;
                 auto& shown = view->controls[index].shownText;
@@ -773,12 +784,21 @@ void QtBackend::Impl::EditTyped(QLineEdit& e, Edit& m, const QString& typed) {
 void QtBackend::Impl::Place(FormView& v, bool& maximise) {
     const Form& f = *v.form;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    // A screen width given for a scripted run stands for a 4:3 screen of that width, the
+    // shape the forms are designed for, so that pictures show whole forms.
+    const QRect area = screenWidth > 0 ? QRect(0, 0, screenWidth, screenWidth * 3 / 4)
+                       : screen        ? screen->availableGeometry()
+                                       : QRect(0, 0, 800, 600);
     maximise = false;
     if (f.fullScreen) {
-        const QSize size(std::max(area.width(), f.width), std::max(area.height(), f.height));
-        maximise = size == area.size();
-        v.window->setGeometry(QRect(area.topLeft(), size));
+        // The client keeps room for every control and the picture; beyond the screen, it scrolls.
+        QRect used(f.pictureLeft, f.pictureTop, f.pictureWidth, f.pictureHeight);
+        for (const auto& c : f.controls()) {
+            if (c->visible && c->top >= 0) used |= QRect(c->left, c->top, c->width, c->height);
+        }
+        v.client->setMinimumSize(used.right() + 1, used.bottom() + 1);
+        maximise = screenWidth <= 0;
+        v.window->setGeometry(area);
         return;
     }
     v.client->setFixedSize(f.width, f.height);
