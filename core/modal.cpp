@@ -9,17 +9,11 @@ TFmodal::TFmodal(App&)
     width = 469;
     height = 225;
     colour = ui::kFormColour;
-    Label1.left = 22;
-    Label1.top = 56;
-    Label1.width = 425;
-    Label1.height = 20;
+    Label1.Place(22, 56, 425, 20);
     Label1.autoSize = false;
     Label1.alignment = ui::Alignment::Center;
     Button1.caption = "&OK";
-    Button1.left = 197;
-    Button1.top = 130;
-    Button1.width = 75;
-    Button1.height = 25;
+    Button1.Place(197, 130, 75, 25);
     Button1.isDefault = true;
     Button1.modalResult = ui::ModalResult::OK;
 }

@@ -13,10 +13,7 @@ void Row(ui::Label& label, ui::Edit& edit, int y, const char* caption, int maxLe
     label.left = 150;
     label.top = y + 4;
     label.caption = caption;
-    edit.left = 400;
-    edit.top = y;
-    edit.width = 250;
-    edit.height = 24;
+    edit.Place(400, y, 250, 24);
     edit.maxLength = maxLength;
     edit.tabOrder = tab;
     edit.hint = hint;
@@ -54,16 +51,10 @@ TFsetup::TFsetup(App& app)
     Row(lmaxloan, maxloan, 310, "Maximum insured loan", 11, 5);
     Row(Label2, Drive, 360, "Backup drive letter", 1, 8);
     Next.caption = "&Next";
-    Next.left = 250;
-    Next.top = 450;
-    Next.width = 100;
-    Next.height = 30;
+    Next.Place(250, 450, 100, 30);
     Next.tabOrder = 6;
     Close.caption = "&Close";
-    Close.left = 450;
-    Close.top = 450;
-    Close.width = 100;
-    Close.height = 30;
+    Close.Place(450, 450, 100, 30);
     Close.tabOrder = 7;
 
     OnActivate = [this] { FormActivate(); };
@@ -130,10 +121,7 @@ TFusers::TFusers(App& app)
     Users.height = 16 * 25 + 4;
     Users.editable = true;
     Users.tabOrder = 0;
-    Memo1.left = 420;
-    Memo1.top = 40;
-    Memo1.width = 230;
-    Memo1.height = 170;
+    Memo1.Place(420, 40, 230, 170);
     Memo1.font.name = "Courier New";
     Memo1.lines = {"",
                    "                    ",
@@ -145,10 +133,7 @@ TFusers::TFusers(App& app)
                    "Auditor            4"};
     Memo1.tabStop = false;
     Back.caption = "&Back";
-    Back.left = 350;
-    Back.top = 480;
-    Back.width = 100;
-    Back.height = 30;
+    Back.Place(350, 480, 100, 30);
     Back.tabOrder = 1;
 
     OnActivate = [this] { FormActivate(); };

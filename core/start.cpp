@@ -71,20 +71,14 @@ TFstart::TFstart(App& app)
     PlaceLabel(Lversion, 560, 110, "Version 3.2c");
 
     PlaceLabel(Lpassword, 560, 170, "Password");
-    Password.left = 560;
-    Password.top = 190;
-    Password.width = 160;
-    Password.height = 24;
+    Password.Place(560, 190, 160, 24);
     Password.maxLength = 8;
     Password.passwordChar = '*';
     Password.upperCase = true;
     Password.tabOrder = 0;
 
     PlaceLabel(Ldate, 560, 240, "Date");
-    EDate.left = 560;
-    EDate.top = 260;
-    EDate.width = 160;
-    EDate.height = 24;
+    EDate.Place(560, 260, 160, 24);
     EDate.maxLength = 10;
     EDate.hint = "Date format dd/mm/yyyy";
     EDate.tabOrder = 1;
@@ -92,18 +86,12 @@ TFstart::TFstart(App& app)
 
     Next.caption = "&Next";
     Next.hint = "Click to enter Tessary";
-    Next.left = 560;
-    Next.top = 340;
-    Next.width = 160;
-    Next.height = 30;
+    Next.Place(560, 340, 160, 30);
     Next.tabOrder = 2;
     Next.isDefault = true;
     Bexit.caption = "&Exit";
     Bexit.hint = "Click to leave Tessary";
-    Bexit.left = 560;
-    Bexit.top = 390;
-    Bexit.width = 160;
-    Bexit.height = 30;
+    Bexit.Place(560, 390, 160, 30);
     Bexit.tabOrder = 3;
 
     OnActivate = [this] { FormActivate(); };

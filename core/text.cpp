@@ -91,11 +91,6 @@ std::size_t SkipDigits(std::string_view text, std::size_t pos) {
     return pos;
 }
 
-std::string PadLeft(std::string text, std::size_t width) {
-    if (text.size() < width) text.insert(0, width - text.size(), ' ');
-    return text;
-}
-
 // Fixed notation without a sign on a value that rounds to zero: a report that shows
 // "-0.00" looks like an error to the reader.
 std::string Fixed(double value, int decimals) {
@@ -107,6 +102,16 @@ std::string Fixed(double value, int decimals) {
 }
 
 }  // namespace
+
+std::string PadLeft(std::string text, std::size_t width) {
+    if (text.size() < width) text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
+std::string PadRight(std::string text, std::size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+}
 
 std::string Cp1252ToUtf8(std::string_view cp1252) {
     std::string out;

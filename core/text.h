@@ -22,6 +22,11 @@ double ReadNumber(std::string_view text);
 // The same, truncated toward zero to a whole number (clamped to the Int32 range).
 int ReadWholeNumber(std::string_view text);
 
+// Blanks added on the left (right-aligned) or the right (left-aligned) up to `width`; a
+// longer text stays whole.
+std::string PadLeft(std::string text, std::size_t width);
+std::string PadRight(std::string text, std::size_t width);
+
 // Report-line formats. A value longer than its width is printed whole.
 std::string Left24(std::string_view text);          // "%-24s"
 std::string Right11(std::string_view text);         // "%11s"

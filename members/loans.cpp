@@ -64,13 +64,8 @@ void CopyNameAndAddress(App& app) {
 std::string BalanceLine(const RunState& state) {
     const MemberRecord& m = state.Member;
     // "%-11f": two decimals, left-aligned in 11.
-    const auto left11 = [](double v) {
-        std::string s = FixedText(v, 2);
-        if (s.size() < 11) s.append(11 - s.size(), ' ');
-        return s;
-    };
-    std::string interest = FixedText(CurrentInterestDue(state), 2);
-    if (interest.size() < 10) interest.append(10 - interest.size(), ' ');
+    const auto left11 = [](double v) { return PadRight(FixedText(v, 2), 11); };
+    const std::string interest = PadRight(FixedText(CurrentInterestDue(state), 2), 10);
     return "Share1= " + left11(m.Share1) + " Share2= " + left11(m.Share2) +
            " Loan balance= " + left11(m.LoanBalance) + " Interest due= " + interest;
 }

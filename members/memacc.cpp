@@ -59,10 +59,7 @@ TFmemacc::TFmemacc(App& app)
         l.left = x;
         l.top = y + 4;
         l.caption = label;
-        e.left = x + 110;
-        e.top = y;
-        e.width = w;
-        e.height = 22;
+        e.Place(x + 110, y, w, 22);
         e.maxLength = maxLength;
         e.tabOrder = tab;
     };
@@ -109,10 +106,7 @@ TFmemacc::TFmemacc(App& app)
         l.left = 420;
         l.top = y;
         l.caption = caption;
-        label->left = 530;
-        label->top = y;
-        label->width = 110;
-        label->height = 20;
+        label->Place(530, y, 110, 20);
         label->autoSize = false;
         label->alignment = ui::Alignment::Right;
         label->transparent = false;
@@ -125,10 +119,7 @@ TFmemacc::TFmemacc(App& app)
     Copy.caption = "C&opy";
     int x = 200;
     for (auto [button, tab] : {std::pair{&Next, 19}, std::pair{&Close, 20}, std::pair{&Copy, 21}}) {
-        button->left = x;
-        button->top = 440;
-        button->width = 100;
-        button->height = 30;
+        button->Place(x, 440, 100, 30);
         button->tabOrder = tab;
         x += 150;
     }

@@ -23,16 +23,8 @@ std::string TypeName(int type) {
     return name;
 }
 
-std::string Width(std::string text, std::size_t width, bool left = true) {
-    if (text.size() < width) {
-        text = left ? text + std::string(width - text.size(), ' ')
-                    : std::string(width - text.size(), ' ') + text;
-    }
-    return text;
-}
-
 std::string Money(double v, std::size_t width) {
-    return Width(FixedText(v, 2), width, false);
+    return PadLeft(FixedText(v, 2), width);
 }
 
 template <typename Record>
@@ -94,10 +86,10 @@ BatchCheck CheckMemberBatch(App& app) {
             code = "TYPE";
             ++result.errors;
         }
-        AppendReportLine(s, Width(std::to_string(t.MemberNo), 5, false) + " " +
-                                Width(name.substr(0, 24), 24) + " " + Width(TypeName(type), 16) +
-                                " " + Money(t.Amount, 10) + " " + Width(FormatDate(t.Date), 10) +
-                                " " + Width(code, 6));
+        AppendReportLine(s, PadLeft(std::to_string(t.MemberNo), 5) + " " +
+                                PadRight(name.substr(0, 24), 24) + " " +
+                                PadRight(TypeName(type), 16) + " " + Money(t.Amount, 10) + " " +
+                                PadRight(FormatDate(t.Date), 10) + " " + PadRight(code, 6));
     }
     AppendReportLine(s, "");
     std::string total =
@@ -118,7 +110,7 @@ void CheckTransactions(App& app) {
         "Total - Count " + Whole5(check.count) + "   Value " + Money11(check.value);
     if (check.errors > 0) {
         message +=
-            "  " + Width(std::to_string(check.errors), 3, false) + " Error(s) - must be corrected";
+            "  " + PadLeft(std::to_string(check.errors), 3) + " Error(s) - must be corrected";
     }
     m.Lm.caption = message;
     m.L4.caption = "View Transactions ?";
@@ -238,9 +230,9 @@ void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs) {
         log.TransType = type;
         log.UserCode.set(s.UserCode);
         AddRecord(logs.memlog, log);
-        AppendReportLine(s, Width(std::to_string(t.MemberNo), 5, false) + " " +
-                                Width(m.Name.str(), 30) + " " + Width(TypeName(type), 16) + " " +
-                                Money(amount, 10) + "  " + Width(FormatDate(t.Date), 10));
+        AppendReportLine(s, PadLeft(std::to_string(t.MemberNo), 5) + " " +
+                                PadRight(m.Name.str(), 30) + " " + PadRight(TypeName(type), 16) +
+                                " " + Money(amount, 10) + "  " + PadRight(FormatDate(t.Date), 10));
     }
     if (t.TransType >= 5 && t.TransType <= 7) {
         NominalLogEntry& log = s.NominalLog;
@@ -249,8 +241,8 @@ void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs) {
         log.AccountNo = kBankAccount;
         log.Date = t.Date;
         log.UserCode.set(s.UserCode);
-        log.Narrative.set(Width(t.ChequeNo.str(), 8) + " Paid to Member " +
-                          Width(std::to_string(t.MemberNo), 5, false));
+        log.Narrative.set(PadRight(t.ChequeNo.str(), 8) + " Paid to Member " +
+                          PadLeft(std::to_string(t.MemberNo), 5));
         log.Reconciled = 0;
         AddRecord(logs.nomlog, log);
     }

@@ -15,11 +15,6 @@ constexpr std::size_t kAmountAt = 46;
 constexpr std::size_t kAmountWidth = 11;
 constexpr std::size_t kMarkAt = 58;
 
-std::string Pad(std::string text, std::size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    return text;
-}
-
 }  // namespace
 
 TFbank::TFbank(App& app)
@@ -34,10 +29,7 @@ TFbank::TFbank(App& app)
       Close(Add<ui::Button>("Close")),
       app_(app) {
     caption = "Reconcile";
-    Bank.left = 10;
-    Bank.top = 10;
-    Bank.width = 780;
-    Bank.height = kRows * 20 + 4;
+    Bank.Place(10, 10, 780, kRows * 20 + 4);
     Bank.fixedRows = 0;
     Bank.Resize(kRows, 1);
     Bank.colWidths = {1000};
@@ -63,10 +55,7 @@ TFbank::TFbank(App& app)
          {std::tuple{&Next, "&Next", 1}, std::tuple{&Previous, "&Previous", 2},
           std::tuple{&Close, "&Close", 3}}) {
         b->caption = text;
-        b->left = x;
-        b->top = 484;
-        b->width = 80;
-        b->height = 30;
+        b->Place(x, 484, 80, 30);
         b->tabOrder = tab;
         x += 90;
     }
@@ -86,9 +75,9 @@ void TFbank::Open(double statementBalance) {
 
 std::string TFbank::RowText() const {
     const NominalLogEntry& e = app_.state.NominalLog;
-    return Pad(FormatDate(e.Date), 10) + " " + Pad(e.UserCode.str(), 3) + " " +
-           Pad(e.Narrative.str(), 30) + " " + Money11(BankEffect(e.AccountNo, e.Amount)) + " " +
-           (e.Reconciled != 0 ? "R" : " ");
+    return PadRight(FormatDate(e.Date), 10) + " " + PadRight(e.UserCode.str(), 3) + " " +
+           PadRight(e.Narrative.str(), 30) + " " + Money11(BankEffect(e.AccountNo, e.Amount)) +
+           " " + (e.Reconciled != 0 ? "R" : " ");
 }
 
 void TFbank::ShowTotals() {

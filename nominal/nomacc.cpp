@@ -25,10 +25,7 @@ TFnomacc::TFnomacc(App& app)
         l.left = 200;
         l.top = y + 4;
         l.caption = text;
-        e.left = 360;
-        e.top = y;
-        e.width = width;
-        e.height = 24;
+        e.Place(360, y, width, 24);
         e.maxLength = maxLength;
         e.tabOrder = tab;
     };
@@ -43,10 +40,7 @@ TFnomacc::TFnomacc(App& app)
          {std::tuple{&Next, "&Next", 3}, std::tuple{&Previous, "&Previous", 4},
           std::tuple{&Close, "&Close", 5}}) {
         b->caption = text;
-        b->left = x;
-        b->top = 320;
-        b->width = 100;
-        b->height = 30;
+        b->Place(x, 320, 100, 30);
         b->tabOrder = tab;
         b->tabStop = b == &Next;
         x += 140;

@@ -26,27 +26,18 @@ TFnomtrans::TFnomtrans(App& app)
     Label1.left = 60;
     Label1.top = 30;
     Label1.caption = "Accounts";
-    ListBox1.left = 60;
-    ListBox1.top = 52;
-    ListBox1.width = 260;
-    ListBox1.height = 380;
+    ListBox1.Place(60, 52, 260, 380);
     ListBox1.tabOrder = 0;
     Label2.left = 380;
     Label2.top = 56;
     Label2.caption = "Amount";
-    Edit2.left = 380;
-    Edit2.top = 76;
-    Edit2.width = 110;
-    Edit2.height = 24;
+    Edit2.Place(380, 76, 110, 24);
     Edit2.maxLength = 11;
     Edit2.tabOrder = 1;
     Label3.left = 380;
     Label3.top = 126;
     Label3.caption = "Cheque Number - Narrative";
-    Edit3.left = 380;
-    Edit3.top = 146;
-    Edit3.width = 280;
-    Edit3.height = 24;
+    Edit3.Place(380, 146, 280, 24);
     Edit3.maxLength = 30;
     Edit3.tabOrder = 2;
     int x = 380;
@@ -54,10 +45,7 @@ TFnomtrans::TFnomtrans(App& app)
          {std::tuple{&Next, "&Next", 3}, std::tuple{&Previous, "&Previous", 4},
           std::tuple{&Close, "&Close", 5}}) {
         b->caption = text;
-        b->left = x;
-        b->top = 400;
-        b->width = 100;
-        b->height = 30;
+        b->Place(x, 400, 100, 30);
         b->tabOrder = tab;
         b->tabStop = b == &Next;
         x += 130;

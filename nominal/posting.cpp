@@ -18,16 +18,6 @@ double BankEffect(int account, double amount) {
 
 namespace {
 
-std::string Pad(std::string text, std::size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    return text;
-}
-
-std::string Right(std::string text, std::size_t width) {
-    if (text.size() < width) text.insert(0, width - text.size(), ' ');
-    return text;
-}
-
 std::string TotalLine(int count, double total, const char* gap) {
     return "Total - Count " + Whole5(count) + gap + "Value " + Money11(total);
 }
@@ -54,9 +44,9 @@ void TotalNominalTransactions(App& app) {
         s.RecordNo = t.AccountNo;
         s.Nominal = NominalAccountRecord{};
         ReadNominal(s);
-        AppendReportLine(s, Pad(s.Nominal.AccountName.str(), 24) + " " +
-                                Right(std::to_string(t.AccountNo), 3) + " " +
-                                Pad(t.Narrative.str(), 30) + " " + Money11(t.Amount));
+        AppendReportLine(s, PadRight(s.Nominal.AccountName.str(), 24) + " " +
+                                PadLeft(std::to_string(t.AccountNo), 3) + " " +
+                                PadRight(t.Narrative.str(), 30) + " " + Money11(t.Amount));
     }
     AppendReportLine(s, "");
     AppendReportLine(s, TotalLine(count, total, "  "));
