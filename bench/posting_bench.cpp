@@ -87,7 +87,8 @@ bool FreshCopy(const Setup& setup) {
     if (!fs::create_directories(setup.Work(), ec)) return false;
     for (const auto& entry : fs::directory_iterator(setup.base)) {
         if (!entry.is_regular_file()) continue;
-        if (!CopyFileDurably(entry.path(), setup.Work() / entry.path().filename())) return false;
+        if (CopyFileDurably(entry.path(), setup.Work() / entry.path().filename()) != 0)
+            return false;
     }
     SyncFolder(setup.Work());
     return true;
@@ -141,7 +142,7 @@ const Setup& TheSetup() {
         madeRoot = s.root;
         const std::string templates = ExecutableFolder();
         for (const char* t : {"sys.d32", "nomacc.d32"}) {
-            if (!CopyFileDurably(fs::path(templates) / t, s.program / t)) {
+            if (CopyFileDurably(fs::path(templates) / t, s.program / t) != 0) {
                 s.error = fmt::format("no template {} beside the benchmark", t);
                 return s;
             }

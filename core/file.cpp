@@ -19,13 +19,28 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
+bool File::Fail(int error) {
+    error_ = error != 0 ? error : EIO;
+    return false;
+}
+
 bool File::Open(const std::filesystem::path& path, Access access) {
     Close();
-    const int flags = (access == Access::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+    error_ = 0;
+    // Non-blocking, so that opening a pipe for reading cannot wait for a writer.
+    const int flags = (access == Access::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
     do {
         fd_ = ::open(path.c_str(), flags);
     } while (fd_ < 0 && errno == EINTR);
-    return fd_ >= 0;
+    if (fd_ < 0) return Fail(errno);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        Close();
+        return Fail(error);
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    return true;
 }
 
 void File::Close() {
@@ -59,13 +74,14 @@ std::size_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) 
 }
 
 bool File::WriteAt(std::uint64_t offset, const void* buffer, std::size_t count) {
-    if (fd_ < 0) return false;
+    if (fd_ < 0) return Fail(EBADF);
     const auto* in = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::pwrite(fd_, in + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return Fail(errno);
+        if (n == 0) return Fail(ENOSPC);
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -83,11 +99,46 @@ std::uint64_t File::Size() const {
 }
 
 bool File::Truncate(std::uint64_t size) {
-    return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+    if (fd_ < 0) return Fail(EBADF);
+    return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 || Fail(errno);
 }
 
 bool File::Sync() {
-    return fd_ >= 0 && ::fsync(fd_) == 0;
+    if (fd_ < 0) return Fail(EBADF);
+    return ::fsync(fd_) == 0 || Fail(errno);
+}
+
+std::string FileErrorText(int error) {
+    switch (error) {
+        case 0:
+            return "no error";
+        case ENOSPC:
+            return "the disc is full";
+        case EDQUOT:
+            return "the disc quota is used up";
+        case EIO:
+            return "the disc could not be read or written";
+        case EACCES:
+        case EPERM:
+            return "permission was refused";
+        case EROFS:
+            return "the disc is read-only";
+        case ENOENT:
+            return "a file or folder is missing";
+        case EISDIR:
+        case EINVAL:
+            return "a file is not an ordinary file";
+        case EFBIG:
+            return "a file is too large";
+        case ENOMEM:
+            return "there is not enough memory";
+        case EBADMSG:
+            return "a data file is damaged";
+        case ERANGE:
+            return "an amount is beyond what the records can hold";
+        default:
+            return "error " + std::to_string(error);
+    }
 }
 
 bool CreateEmptyFile(const std::filesystem::path& path) {
@@ -97,34 +148,43 @@ bool CreateEmptyFile(const std::filesystem::path& path) {
     return true;
 }
 
-void SyncFolder(const std::filesystem::path& folder) {
+int SyncFolder(const std::filesystem::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0) return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
 }
 
-bool WriteDurableCopy(const std::filesystem::path& source, const std::filesystem::path& copy) {
+int WriteDurableCopy(const std::filesystem::path& source, const std::filesystem::path& copy) {
     File in;
-    if (!in.Open(source, File::Access::ReadOnly)) return false;
+    if (!in.Open(source, File::Access::ReadOnly)) return in.Error();
     std::error_code ec;
     std::filesystem::remove(copy, ec);
-    if (!CreateEmptyFile(copy)) return false;
+    if (!CreateEmptyFile(copy)) return errno != 0 ? errno : EIO;
     File out;
-    bool ok = out.Open(copy, File::Access::ReadWrite);
+    if (!out.Open(copy, File::Access::ReadWrite)) return out.Error();
     std::vector<char> buffer(std::size_t{1} << 20);
     std::uint64_t offset = 0;
-    while (ok) {
+    bool ok = true;
+    for (;;) {
         const std::size_t n = in.ReadAt(offset, buffer.data(), buffer.size());
         if (n == 0) break;
         ok = out.WriteAt(offset, buffer.data(), n);
+        if (!ok) break;
         offset += n;
     }
+    // A copy shorter than its source is a failed copy, not a finished one.
+    if (ok && offset != in.Size()) {
+        out.Close();
+        std::filesystem::remove(copy, ec);
+        return EIO;
+    }
     ok = ok && out.Sync();
+    const int error = ok ? 0 : out.Error();
     out.Close();
     if (!ok) std::filesystem::remove(copy, ec);
-    return ok;
+    return error;
 }
 
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
@@ -133,22 +193,39 @@ std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
     return temp;
 }
 
-bool CopyFileDurably(const std::filesystem::path& source, const std::filesystem::path& target) {
-    const auto temp = TemporaryNameFor(target);
-    if (!WriteDurableCopy(source, temp)) return false;
-    std::error_code ec;
-    std::filesystem::rename(temp, target, ec);
-    if (ec) std::filesystem::remove(temp, ec);
-    return !ec;
+int RenamePath(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-}  // namespace tessary
+int CopyFileDurably(const std::filesystem::path& source, const std::filesystem::path& target) {
+    const auto temp = TemporaryNameFor(target);
+    if (const int error = WriteDurableCopy(source, temp)) return error;
+    const int error = RenamePath(temp, target);
+    std::error_code ec;
+    if (error != 0) std::filesystem::remove(temp, ec);
+    return error;
+}
 
-namespace tessary {
+int WriteFileDurably(const std::filesystem::path& target, std::string_view bytes) {
+    const auto temp = TemporaryNameFor(target);
+    std::error_code ec;
+    std::filesystem::remove(temp, ec);
+    if (!CreateEmptyFile(temp)) return errno != 0 ? errno : EIO;
+    File out;
+    bool ok = out.Open(temp, File::Access::ReadWrite) &&
+              out.WriteAt(0, bytes.data(), bytes.size()) && out.Sync();
+    int error = ok ? 0 : out.Error();
+    out.Close();
+    if (ok) error = RenamePath(temp, target);
+    if (error != 0) std::filesystem::remove(temp, ec);
+    return error;
+}
+
 std::string ExecutableFolder() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return std::filesystem::current_path(ec).string();
     return exe.parent_path().string();
 }
+
 }  // namespace tessary

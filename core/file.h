@@ -16,14 +16,18 @@ class File {
 
     File() = default;
     ~File() { Close(); }
-    File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    File(File&& other) noexcept : fd_(other.fd_), error_(other.error_) { other.fd_ = -1; }
     File& operator=(File&& other) noexcept;
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
+    // Opens a regular file; anything else (a pipe, a device, a folder) is refused, so no
+    // read can hang on it.
     bool Open(const std::filesystem::path& path, Access access);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
+    // The error number of the last operation that failed on this file (0 when none has).
+    int Error() const { return error_; }
 
     // Takes a non-blocking exclusive lock on the whole file. The lock belongs to this open
     // file description, so two Files exclude each other even inside one process, and it
@@ -33,36 +37,48 @@ class File {
     // Reads up to `count` bytes at `offset`; returns the bytes read (short at end of file).
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const;
     // Writes `count` bytes at `offset`; false when not all were written.
-    bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t count);
+    [[nodiscard]] bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t count);
     // Writes at the end of the file.
-    bool Append(const void* buffer, std::size_t count);
+    [[nodiscard]] bool Append(const void* buffer, std::size_t count);
     std::uint64_t Size() const;
-    bool Truncate(std::uint64_t size);
+    [[nodiscard]] bool Truncate(std::uint64_t size);
     // Makes the written data durable.
-    bool Sync();
+    [[nodiscard]] bool Sync();
 
   private:
+    bool Fail(int error);
+
     int fd_ = -1;
+    int error_ = 0;
 };
+
+// A short plain-language reason for a failed file operation, for the user's messages. Kept
+// in the program rather than taken from the C library, so it reads the same in any locale.
+std::string FileErrorText(int error);
 
 // Creates an empty file; never truncates one that exists. False when it could not be made.
 bool CreateEmptyFile(const std::filesystem::path& path);
 
+// The functions below return 0 on success, else the error number of the step that failed.
+
 // Writes a copy of `source` under the new name `copy` (replacing one) and makes it durable.
-bool WriteDurableCopy(const std::filesystem::path& source, const std::filesystem::path& copy);
+int WriteDurableCopy(const std::filesystem::path& source, const std::filesystem::path& copy);
 // The temporary name under which a file is staged before it is renamed into place.
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target);
 
 // Copies `source` to `target` so that `target` is never seen half-written: the bytes go to a
 // temporary name beside it, are made durable, and are renamed into place.
-bool CopyFileDurably(const std::filesystem::path& source, const std::filesystem::path& target);
+int CopyFileDurably(const std::filesystem::path& source, const std::filesystem::path& target);
+// Writes `bytes` as the whole of `target` the same way.
+int WriteFileDurably(const std::filesystem::path& target, std::string_view bytes);
+
+// Renames, reporting the error number.
+int RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Makes a folder's entries (creations, renames) durable.
-void SyncFolder(const std::filesystem::path& folder);
+int SyncFolder(const std::filesystem::path& folder);
 
-}  // namespace tessary
-
-namespace tessary {
 // The folder of the running executable (the program folder), without a trailing "/".
 std::string ExecutableFolder();
+
 }  // namespace tessary

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/update.h"
+
 namespace tessary {
 
 namespace fs = std::filesystem;
@@ -60,6 +62,12 @@ void CreateMissingFiles(RunState& state) {
         }
     }
     SyncFolder(state.DataFolder);
+    // A new set gets its safety copy at once, so that even its first run can be undone.
+    File lock;
+    if (lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) && lock.TryLockExclusive() &&
+        SafetyCopyNeeded(state)) {
+        TakeSafetyCopy(state);
+    }
 }
 
 void OpenAll(RunState& state, File::Access access, bool includeSys) {
@@ -69,27 +77,22 @@ void OpenAll(RunState& state, File::Access access, bool includeSys) {
     }
 }
 
-void CloseFive(RunState& state) {
-    for (DataFile f : kDataFiles) {
-        if (f != DataFile::Sys) state.Files[f].Close();
-    }
-}
-
 // Rewrites `target` with the bytes of `source` through the same inode, so that an update lock
-// held on it stays meaningful to every other opener.
-bool ReplaceContentsInPlace(const fs::path& source, const fs::path& target) {
+// held on it stays meaningful to every other opener. 0 or the error number.
+int ReplaceContentsInPlace(const fs::path& source, const fs::path& target) {
     if (!fs::exists(target)) return CopyFileDurably(source, target);
-    std::error_code ec;
-    const auto size = fs::file_size(source, ec);
-    if (ec) return false;
-    std::string bytes(size, '\0');
     File in;
-    if (!in.Open(source, File::Access::ReadOnly) || in.ReadAt(0, bytes.data(), size) != size) {
-        return false;
-    }
+    if (!in.Open(source, File::Access::ReadOnly)) return in.Error();
+    const std::uint64_t size = in.Size();
+    if (size > (std::uint64_t{1} << 20)) return EFBIG;  // a system file is one record
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (in.ReadAt(0, bytes.data(), bytes.size()) != size) return EIO;
     File out;
-    return out.Open(target, File::Access::ReadWrite) && out.WriteAt(0, bytes.data(), size) &&
-           out.Truncate(size) && out.Sync();
+    if (out.Open(target, File::Access::ReadWrite) && out.WriteAt(0, bytes.data(), bytes.size()) &&
+        out.Truncate(size) && out.Sync()) {
+        return 0;
+    }
+    return out.Error();
 }
 
 bool ConsistencyWaived(RunState& state) {
@@ -99,66 +102,12 @@ bool ConsistencyWaived(RunState& state) {
     char& mark = reinterpret_cast<char*>(RecordBytes(state.Syslog))[kWaiverOffset];
     if (mark != '*') return false;
     mark = ' ';
-    syslog.WriteAt(0, RecordBytes(state.Syslog), got);
+    // Should the blank not reach the file, the mark simply waives the check once more.
+    if (!syslog.WriteAt(0, RecordBytes(state.Syslog), got)) return true;
     return true;
 }
 
-constexpr std::string_view kPostingMarker = ".posted";
-
-std::string MarkerFor(const std::string& batchPath) {
-    return batchPath + std::string(kPostingMarker);
-}
-
-// Settles the batches of posting runs that died between their last write and the deletion of
-// their batch. Runs under the update lock, so no other run is between those steps now.
-void RecoverPostedBatches(RunState& state) {
-    std::error_code ec;
-    std::vector<fs::path> markers;
-    for (const auto& entry : fs::directory_iterator(state.DataFolder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() > kPostingMarker.size() &&
-            name.compare(name.size() - kPostingMarker.size(), kPostingMarker.size(),
-                         kPostingMarker) == 0) {
-            markers.push_back(entry.path());
-        }
-    }
-    for (const auto& marker : markers) {
-        std::int32_t total = 0;
-        File f;
-        const bool read = f.Open(marker, File::Access::ReadOnly) &&
-                          f.ReadAt(0, &total, sizeof total) == sizeof total;
-        f.Close();
-        if (read && total == state.System.ConsistencyTotal) {
-            std::string batch = marker.string();
-            batch.resize(batch.size() - kPostingMarker.size());
-            fs::remove(batch, ec);
-        }
-        fs::remove(marker, ec);
-    }
-    if (!markers.empty()) SyncFolder(state.DataFolder);
-}
-
 }  // namespace
-
-void MarkBatchPosting(RunState& state, const std::string& batchPath) {
-    const std::int32_t total = SumLogSizes(state);
-    const std::string marker = MarkerFor(batchPath);
-    std::error_code ec;
-    fs::remove(marker, ec);
-    File f;
-    if (CreateEmptyFile(marker) && f.Open(marker, File::Access::ReadWrite)) {
-        f.WriteAt(0, &total, sizeof total);
-        f.Sync();
-    }
-    SyncFolder(state.DataFolder);
-}
-
-void FinishBatchPosting(RunState& state, const std::string& batchPath) {
-    std::error_code ec;
-    fs::remove(batchPath, ec);
-    fs::remove(MarkerFor(batchPath), ec);
-    SyncFolder(state.DataFolder);
-}
 
 void ChooseFolder(RunState& state, const std::vector<std::string>& args) {
     state.FolderName = "CU1";
@@ -209,6 +158,9 @@ bool OpenFileSet(RunState& state, int mode) {
             state.Files[DataFile::Sys].Open(state.DataPath("sys.d32"), File::Access::ReadOnly);
             return true;
         case kEnquiry:
+            // A run that died after its commit still has its batch on disc: settle it before
+            // any form or check reads the batch.
+            SettleCommitMarkers(state, false);
             OpenAll(state, File::Access::ReadOnly, true);
             return true;
         case kUpdate:
@@ -226,7 +178,21 @@ bool OpenFileSet(RunState& state, int mode) {
     OpenAll(state, File::Access::ReadWrite, false);
     LoadSystemRecord(state);
     if (SumLogSizes(state) == state.System.ConsistencyTotal || ConsistencyWaived(state)) {
-        RecoverPostedBatches(state);
+        SettleCommitMarkers(state, true);
+        // No update starts without a safety copy of the last completed one.
+        if (SafetyCopyNeeded(state)) {
+            if (const int error = TakeSafetyCopy(state)) {
+                CloseFileSet(state, kEnquiry);
+                ShowMessage(state, "The safety copy could not be taken: " + FileErrorText(error));
+                return false;
+            }
+            std::error_code ec;
+            fs::remove(state.DataPath(kCopyPendingFile), ec);
+        }
+        state.Update = UpdateJournal{};
+        state.Update.open = true;
+        state.Update.loadedSystem.assign(reinterpret_cast<const char*>(RecordBytes(state.System)),
+                                         sizeof(SystemRecord));
         return true;
     }
 
@@ -242,20 +208,18 @@ bool OpenFileSet(RunState& state, int mode) {
 
 void CloseFileSet(RunState& state, int mode) {
     File& sys = state.Files[DataFile::Sys];
-    if (mode == kUpdate || mode == kYearEnd) {
-        state.System.ConsistencyTotal = mode == kUpdate ? SumLogSizes(state) : 0;
-        // The data must be on disc before the total that vouches for it is stored.
-        for (DataFile f : kDataFiles) {
-            if (f != DataFile::Sys) state.Files[f].Sync();
-        }
-        CloseFive(state);
-        StoreSystemRecord(state, sys);
-        sys.Sync();
-        sys.Close();
+    if ((mode == kUpdate || mode == kYearEnd) && state.Update.open) {
+        const UpdateOutcome outcome = CommitUpdate(state, mode);
+        if (!outcome.ok()) ShowMessage(state, OutcomeMessage(outcome, "Saving"));
         return;
     }
-    if (mode == kEnquiry) CloseFive(state);
+    if (mode != kSystemOnly) {
+        for (DataFile f : kDataFiles) {
+            if (f != DataFile::Sys) state.Files[f].Close();
+        }
+    }
     sys.Close();
+    state.Update = UpdateJournal{};
 }
 
 std::int32_t SumLogSizes(const RunState& state) {
@@ -271,49 +235,62 @@ void CopyTemplate(const std::string& source, const std::string& target) {
 }
 
 void BackupToFolder(RunState& state) {
-    const std::string safety = SafetyFolder(state);
-    std::error_code ec;
-    fs::create_directories(safety, ec);
-
-    // Take the update lock while copying so the copy is one consistent state. When another
-    // copy of the program holds it, that copy is mid-update and takes its own safety copy
-    // when it finishes, so this one is left to it.
+    // Taken under the update lock, so the copy is one consistent state. When another copy of
+    // the program holds the lock, that copy is mid-update and brings the copy up to date
+    // before it lets go.
     File lock;
-    if (lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) && !lock.TryLockExclusive()) {
+    if (!lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) ||
+        !lock.TryLockExclusive()) {
         return;
     }
-    // Stage all six first, then rename them in, so a crash leaves at most a moment in which
-    // the copies are from different runs, and never a half-written file.
-    std::vector<DataFile> staged;
-    for (DataFile f : kDataFiles) {
-        if (WriteDurableCopy(state.DataPath(DataFileName(f)),
-                             TemporaryNameFor(safety + DataFileName(f)))) {
-            staged.push_back(f);
-        }
+    if (TakeSafetyCopy(state) == 0) {
+        std::error_code ec;
+        fs::remove(state.DataPath(kCopyPendingFile), ec);
     }
-    for (DataFile f : staged) {
-        const std::string target = safety + DataFileName(f);
-        fs::rename(TemporaryNameFor(target), target, ec);
-    }
-    SyncFolder(safety);
 }
 
 void RestoreFromFolder(RunState& state) {
     const std::string safety = SafetyFolder(state);
+    std::error_code ec;
+    // A switch of copies cut short leaves the last whole copy under the third name.
+    if (!fs::exists(state.DataFolder + kSafetyFolder, ec) &&
+        fs::exists(state.DataFolder + kSafetyFolder + ".old", ec)) {
+        RenamePath(state.DataFolder + kSafetyFolder + ".old", state.DataFolder + kSafetyFolder);
+    }
     if (!fs::exists(safety + "sys.d32")) {
         ShowMessage(state, kMsgNoBackup);
         return;
     }
+    if (!SafetyCopyWhole(state)) {
+        ShowMessage(state, "The safety copy is incomplete and cannot be restored");
+        return;
+    }
+    // Every file is staged beside its target first, so a failure (a full disc) replaces
+    // nothing; the renames that follow cannot run out of space.
+    int error = 0;
     for (DataFile f : kDataFiles) {
-        const std::string source = safety + DataFileName(f);
-        const std::string target = state.DataPath(DataFileName(f));
-        if (f == DataFile::Sys) {
-            ReplaceContentsInPlace(source, target);
+        if (f == DataFile::Sys) continue;
+        error = WriteDurableCopy(safety + DataFileName(f),
+                                 TemporaryNameFor(state.DataPath(DataFileName(f))));
+        if (error != 0) break;
+    }
+    for (DataFile f : kDataFiles) {
+        if (f == DataFile::Sys) continue;
+        const fs::path target = state.DataPath(DataFileName(f));
+        if (error == 0) {
+            error = RenamePath(TemporaryNameFor(target), target);
         } else {
-            CopyFileDurably(source, target);
+            fs::remove(TemporaryNameFor(target), ec);
         }
     }
-    SyncFolder(state.DataFolder);
+    if (error == 0) error = ReplaceContentsInPlace(safety + "sys.d32", state.DataPath("sys.d32"));
+    if (error == 0) error = SyncFolder(state.DataFolder);
+    if (error != 0) {
+        ShowMessage(state, "The restore failed: " + FileErrorText(error));
+        return;
+    }
+    // The data is the safety copy again.
+    fs::remove(state.DataPath(kCopyPendingFile), ec);
     ShowMessage(state, kMsgRestoreCompleted);
 }
 
@@ -329,11 +306,11 @@ std::size_t ReadMember(RunState& state) {
         kMemberRecordSize);
 }
 
-void WriteMember(RunState& state) {
-    if (state.RecordNo < 0) return;
-    state.Files[DataFile::MemAcc].WriteAt(
-        static_cast<std::uint64_t>(state.RecordNo) * kMemberRecordSize, RecordBytes(state.Member),
-        kMemberRecordSize);
+bool WriteMember(RunState& state) {
+    if (state.RecordNo < 0) return false;
+    return WriteData(state, DataFile::MemAcc,
+                     static_cast<std::uint64_t>(state.RecordNo) * kMemberRecordSize,
+                     RecordBytes(state.Member), kMemberRecordSize);
 }
 
 std::size_t ReadNominal(RunState& state) {
@@ -343,11 +320,11 @@ std::size_t ReadNominal(RunState& state) {
         RecordBytes(state.Nominal), kNominalAccountRecordSize);
 }
 
-void WriteNominal(RunState& state) {
-    if (state.RecordNo < 0) return;
-    state.Files[DataFile::NomAcc].WriteAt(
-        static_cast<std::uint64_t>(state.RecordNo) * kNominalAccountRecordSize,
-        RecordBytes(state.Nominal), kNominalAccountRecordSize);
+bool WriteNominal(RunState& state) {
+    if (state.RecordNo < 0) return false;
+    return WriteData(state, DataFile::NomAcc,
+                     static_cast<std::uint64_t>(state.RecordNo) * kNominalAccountRecordSize,
+                     RecordBytes(state.Nominal), kNominalAccountRecordSize);
 }
 
 std::int32_t MemberCount(const RunState& state) {

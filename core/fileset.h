@@ -41,20 +41,11 @@ void RestoreFromFolder(RunState& state);
 // Ends the program.
 void ShutDown(RunState& state);
 
-// A posting run's batch file must disappear exactly when the run's data is committed, which
-// no single file operation can do. Just before the commit the run leaves a marker beside the
-// batch holding the consistency total the commit will store; after it, the batch and marker
-// are deleted. Should the program die in between, the next open for update finds the marker:
-// a stored total equal to the marker's means the run was committed and its batch goes; any
-// other total means it was not, and the batch stays to be posted again.
-void MarkBatchPosting(RunState& state, const std::string& batchPath);
-void FinishBatchPosting(RunState& state, const std::string& batchPath);
-
 // Record helpers on the shared buffers and RecordNo; the set must be open.
 std::size_t ReadMember(RunState& state);
-void WriteMember(RunState& state);
+bool WriteMember(RunState& state);
 std::size_t ReadNominal(RunState& state);
-void WriteNominal(RunState& state);
+bool WriteNominal(RunState& state);
 // Number of member records in memacc.d32.
 std::int32_t MemberCount(const RunState& state);
 
@@ -62,6 +53,6 @@ std::int32_t MemberCount(const RunState& state);
 // it; what a short file lacks reads as zero. Returns the bytes read.
 std::size_t LoadSystemRecord(RunState& state);
 // Scrambles the buffer, writes it at offset 0 of `file` and leaves the buffer plain again.
-bool StoreSystemRecord(RunState& state, File& file);
+[[nodiscard]] bool StoreSystemRecord(RunState& state, File& file);
 
 }  // namespace tessary

@@ -23,4 +23,9 @@ bool IsZeroMoney(double x) {
     return x > -0.005 && x < 0.005;
 }
 
+bool AmountFits(double x) {
+    // The bounds are the largest amounts that show as at most 11 characters at two decimals.
+    return std::isfinite(x) && x < 99999999.995 && x > -9999999.995;
+}
+
 }  // namespace tessary

@@ -8,5 +8,8 @@ namespace tessary {
 double RoundMoney(double x);
 // True for -0.005 < x < 0.005; both ends are outside.
 bool IsZeroMoney(double x);
+// True for a finite amount whose two-decimal text fits the 11 places amounts are shown in
+// (-9999999.99 to 99999999.99).
+bool AmountFits(double x);
 
 }  // namespace tessary

@@ -124,11 +124,12 @@ void TFstart::FormActivate() {
     // A short or damaged record has no drive letter: rewrite it at its full length.
     if (!std::isalpha(static_cast<unsigned char>(s.System.BackupDrive))) {
         s.System.BackupDrive = 'A';
+        // Only under the update lock: another copy may be mid-update. Should the repair not
+        // reach the disc, the next start tries again.
         File sys;
-        if (sys.Open(s.DataPath("sys.d32"), File::Access::ReadWrite)) {
-            sys.TryLockExclusive();
-            StoreSystemRecord(s, sys);
-            sys.Sync();
+        if (sys.Open(s.DataPath("sys.d32"), File::Access::ReadWrite) && sys.TryLockExclusive() &&
+            StoreSystemRecord(s, sys) && sys.Sync()) {
+            sys.Close();
         }
     }
     s.DailyRate = s.System.InterestRate * 12 / 36525;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/desk.h"
 #include "core/file.h"
@@ -27,6 +28,22 @@ struct FileSet {
     const File& operator[](DataFile f) const { return files[static_cast<std::size_t>(f)]; }
 };
 
+// What an open for update has written, so that a run can be undone or its failure reported.
+struct UpdateJournal {
+    bool open = false;       // the set is open for update
+    bool recording = false;  // a run keeps what it overwrites, to undo it on failure
+    bool pending = false;    // this update has marked the safety copy out of date
+    int error = 0;           // the error number of the first write that failed, 0 when none
+    std::array<std::uint64_t, 6> sizes{};  // file sizes when the run began
+    struct Undo {
+        DataFile file;
+        std::uint64_t offset;
+        std::string bytes;
+    };
+    std::vector<Undo> undo;    // overwritten bytes, oldest first
+    std::string loadedSystem;  // the system record as the open read it, plain
+};
+
 struct RunState {
     // The one in-memory record of each kind, and the record number the helpers use. Each
     // buffer starts on an 8-byte boundary so its 8-aligned Double fields are aligned.
@@ -46,6 +63,7 @@ struct RunState {
     std::string DataFolder;
     bool PatchMode = false;
     FileSet Files;
+    UpdateJournal Update;
 
     // Values fixed at sign-on.
     double WorkingDate = 0;

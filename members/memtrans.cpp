@@ -142,6 +142,13 @@ TFmemtrans::TFmemtrans(App& app)
 }
 
 void TFmemtrans::Open() {
+    if (!lock_.Take(MemberBatchPath(app_.state))) {
+        TFmain& m = app_.main();
+        m.Lm.caption = kMsgBatchInUse;
+        m.EnableMenus(true);
+        app_.ui.Show(m);
+        return;
+    }
     MarkOpening();
     app_.ui.Show(*this);
 }
@@ -260,9 +267,17 @@ bool TFmemtrans::ReadForm() {
 bool TFmemtrans::StoreCurrent() {
     if (member_ <= 0) return true;
     if (!ReadForm()) return false;
-    batch_.WriteAt(static_cast<std::uint64_t>(p_) * kMemberTransactionSize,
-                   RecordBytes(app_.state.MemberTrans), kMemberTransactionSize);
-    return true;
+    return WriteEntry();
+}
+
+bool TFmemtrans::WriteEntry() {
+    if (batch_.WriteAt(static_cast<std::uint64_t>(p_) * kMemberTransactionSize,
+                       RecordBytes(app_.state.MemberTrans), kMemberTransactionSize)) {
+        return true;
+    }
+    // The entry stays on the form, so nothing typed is lost while the cause is mended.
+    app_.ShowModalMessage("The entry could not be saved: " + FileErrorText(batch_.Error()));
+    return false;
 }
 
 void TFmemtrans::Step(int d) {
@@ -311,13 +326,14 @@ void TFmemtrans::CloseClick() {
     RunState& s = app_.state;
     // An entry whose date cannot be read is not dropped: the form stays open to mend it.
     if (member_ > 0 && !ReadForm()) return;
-    CloseFileSet(s, kEnquiry);
-    if (member_ > 0) {
-        batch_.WriteAt(static_cast<std::uint64_t>(p_) * kMemberTransactionSize,
-                       RecordBytes(s.MemberTrans), kMemberTransactionSize);
+    if (member_ > 0 && !WriteEntry()) return;
+    if (!batch_.Sync()) {
+        app_.ShowModalMessage("The batch could not be saved: " + FileErrorText(batch_.Error()));
+        return;
     }
-    batch_.Sync();
+    CloseFileSet(s, kEnquiry);
     batch_.Close();
+    lock_.Release();
     app_.main().EnableMenus(true);
     app_.ui.Hide(*this);
     app_.ui.Show(app_.main());

@@ -2,6 +2,7 @@
 // TFmemtrans: keying member transactions into the user's batch; TFfindtrans: its find prompt.
 
 #include "core/app.h"
+#include "core/update.h"
 #include "ui/form.h"
 
 namespace tessary {
@@ -56,12 +57,16 @@ class TFmemtrans : public ui::Form {
     bool ReadForm();
     // Stores the entry being keyed when it has an accepted member; false when it could not.
     bool StoreCurrent();
+    // Writes the entry on the form at its place in the batch; says so when it cannot.
+    bool WriteEntry();
     void Step(int d);
     void LoadMemberOfEntry();
 
     App& app_;
     TFfindtrans* find_ = nullptr;
     File batch_;
+    // Held while the form is open, so another copy of the program cannot post the batch.
+    BatchLock lock_;
     std::int64_t p_ = 0;
     int member_ = 0;  // the current member number, 0 when none is accepted
 };

@@ -2,6 +2,8 @@
 
 #include <fmt/core.h>
 
+#include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <map>
 
@@ -10,6 +12,7 @@
 #include "core/mainform.h"
 #include "core/money.h"
 #include "core/text.h"
+#include "core/update.h"
 #include "members/loans.h"
 #include "reports/writer.h"
 
@@ -38,23 +41,49 @@ std::string MemberBatchPath(const RunState& state) {
     return state.DataPath(state.UserCode + "MEM.t32");
 }
 
-std::vector<MemberTransaction> ReadMemberBatch(const std::string& path) {
+std::vector<MemberTransaction> ReadMemberBatch(const std::string& path, int* error) {
     File batch;
     std::vector<MemberTransaction> entries;
-    if (!batch.Open(path, File::Access::ReadOnly)) return entries;  // a missing batch is empty
-    entries.resize(batch.Size() / kMemberTransactionSize);
+    if (error) *error = 0;
+    if (!batch.Open(path, File::Access::ReadOnly)) {
+        // A missing batch is empty; anything else that cannot be read is said so.
+        if (error && batch.Error() != ENOENT) *error = batch.Error();
+        return entries;
+    }
+    const std::uint64_t count = batch.Size() / kMemberTransactionSize;
+    if (count > kMaxBatchEntries) {
+        if (error) *error = EFBIG;
+        return entries;
+    }
+    entries.resize(static_cast<std::size_t>(count));
     const std::size_t got =
         batch.ReadAt(0, entries.data(), entries.size() * kMemberTransactionSize);
     entries.resize(got / kMemberTransactionSize);
     return entries;
 }
 
+bool EntryDateReadable(double date) {
+    return std::isfinite(date) && date >= 0 && date < 2958466;  // up to 31/12/9999
+}
+
 BatchCheck CheckMemberBatch(App& app) {
     RunState& s = app.state;
     BatchCheck result;
-    const std::vector<MemberTransaction> entries = ReadMemberBatch(MemberBatchPath(s));
-    BeginReport(s);
+    BatchLock lock;
+    if (!lock.Take(MemberBatchPath(s))) {
+        result.unreadable = kMsgBatchInUse;
+        return result;
+    }
+    // Settles a run that died after its commit before the batch is read.
     OpenFileSet(s, kEnquiry);
+    int error = 0;
+    const std::vector<MemberTransaction> entries = ReadMemberBatch(MemberBatchPath(s), &error);
+    if (error != 0) {
+        CloseFileSet(s, kEnquiry);
+        result.unreadable = "The batch cannot be read: " + FileErrorText(error);
+        return result;
+    }
+    BeginReport(s);
     const double today = app.Today();
     for (const MemberTransaction& entry : entries) {
         MemberTransaction& t = s.MemberTrans;
@@ -63,10 +92,10 @@ BatchCheck CheckMemberBatch(App& app) {
         ++result.count;
         std::string code = " ";
         const int type = t.TransType;
-        result.value += type <= 4 ? +t.Amount : -t.Amount;
+        if (AmountFits(t.Amount)) result.value += type <= 4 ? +t.Amount : -t.Amount;
         s.RecordNo = MemberRecordNo(t.MemberNo);
         const bool member = t.MemberNo >= 1 && ReadMember(s) == kMemberRecordSize;
-        if (t.Date < s.System.LastPeriodEndDate || t.Date > today) {
+        if (!EntryDateReadable(t.Date) || t.Date < s.System.LastPeriodEndDate || t.Date > today) {
             code = "DATE";
             ++result.errors;
         }
@@ -84,6 +113,11 @@ BatchCheck CheckMemberBatch(App& app) {
         }
         if (type < 1 || type > 7) {
             code = "TYPE";
+            ++result.errors;
+        }
+        // An amount the records cannot show (or not a number at all) is never posted.
+        if (!AmountFits(t.Amount)) {
+            code = "AMOUNT";
             ++result.errors;
         }
         AppendReportLine(s, PadLeft(std::to_string(t.MemberNo), 5) + " " +
@@ -105,6 +139,12 @@ void CheckTransactions(App& app) {
     RunState& s = app.state;
     TFmain& m = app.main();
     const BatchCheck check = CheckMemberBatch(app);
+    if (!check.unreadable.empty()) {
+        s.BatchChecked = false;
+        m.Lm.caption = check.unreadable;
+        app.ui.Show(m);
+        return;
+    }
     s.BatchChecked = check.errors == 0;
     std::string message =
         "Total - Count " + Whole5(check.count) + "   Value " + Money11(check.value);
@@ -252,15 +292,28 @@ void PostMemberBatch(App& app) {
     RunState& s = app.state;
     TFmain& m = app.main();
     const std::string batchPath = MemberBatchPath(s);
-    std::vector<MemberTransaction> entries = ReadMemberBatch(batchPath);
-    if (entries.empty()) {
+    const auto stop = [&](const std::string& message) {
         CloseFileSet(s, kUpdate);
         m.EnableMenus(true);
-        m.Lm.caption = "No data";
+        m.Lm.caption = message;
         app.ui.Show(m);
-        return;
+    };
+    BatchLock lock;
+    if (!lock.Take(batchPath)) return stop(kMsgBatchInUse);
+    int error = 0;
+    std::vector<MemberTransaction> entries = ReadMemberBatch(batchPath, &error);
+    if (error != 0) return stop("The batch cannot be read: " + FileErrorText(error));
+    if (entries.empty()) return stop("No data");
+    // The batch may have changed since it was checked; what the check would refuse is never
+    // posted.
+    for (const MemberTransaction& t : entries) {
+        if (!IsZeroMoney(t.Amount) && (!AmountFits(t.Amount) || !EntryDateReadable(t.Date))) {
+            s.BatchChecked = false;
+            return stop("Please check transactions first");
+        }
     }
 
+    BeginRun(s);
     BeginReport(s);
     TypeAmounts totals{};
     PostingLogs logs;
@@ -281,17 +334,16 @@ void PostMemberBatch(App& app) {
             continue;
         }
         PostMemberTransaction(app, totals, logs);
+        const MemberRecord& r = s.Member;
+        for (double v : {+r.Share1, +r.Share2, +r.LoanBalance, +r.InterestDue, +r.InterestPaid}) {
+            if (!std::isfinite(v)) FailRun(s, ERANGE);
+        }
         members[s.RecordNo] = s.Member;
     }
     // The logs go to disc before any member: a run cut short after its first write is then
     // always seen as inconsistent by the next update, never as a silently half-posted batch.
-    s.Files[DataFile::MemLog].Append(logs.memlog.data(), logs.memlog.size());
-    s.Files[DataFile::NomLog].Append(logs.nomlog.data(), logs.nomlog.size());
-    for (const auto& [record, member] : members) {
-        s.RecordNo = record;
-        s.Member = member;
-        WriteMember(s);
-    }
+    AppendData(s, DataFile::MemLog, logs.memlog.data(), logs.memlog.size());
+    AppendData(s, DataFile::NomLog, logs.nomlog.data(), logs.nomlog.size());
 
     const double receipts = totals[1] + totals[2] + totals[3] + totals[4] + totals[8];
     const double payments = totals[5] + totals[6] + totals[7];
@@ -301,7 +353,7 @@ void PostMemberBatch(App& app) {
     sys.Date = s.WorkingDate;
     sys.UserCode.set(s.UserCode);
     sys.Description.set("Post Members Transactions");
-    s.Files[DataFile::SysLog].Append(RecordBytes(sys), sizeof sys);
+    AppendRecord(s, DataFile::SysLog, sys);
     if (!IsZeroMoney(receipts)) {
         NominalLogEntry& log = s.NominalLog;
         log = NominalLogEntry{};
@@ -310,26 +362,40 @@ void PostMemberBatch(App& app) {
         log.Date = s.WorkingDate;
         log.UserCode.set(s.UserCode);
         log.Narrative.set("In payments from members");
-        s.Files[DataFile::NomLog].Append(RecordBytes(log), sizeof log);
+        AppendRecord(s, DataFile::NomLog, log);
+    }
+    for (const auto& [record, member] : members) {
+        s.RecordNo = record;
+        s.Member = member;
+        WriteMember(s);
     }
     for (int account = 0; account <= 8; ++account) {
         s.RecordNo = account;
-        ReadNominal(s);
+        // A ledger that has lost its control accounts is not written from stale memory.
+        if (ReadNominal(s) < kNominalAccountRecordSize) FailRun(s, EBADMSG);
         const double change = account == kBankAccount ? receipts - payments
                                                       : totals[static_cast<std::size_t>(account)];
         s.Nominal.Balance = RoundMoney(s.Nominal.Balance + change);
+        if (!std::isfinite(+s.Nominal.Balance)) FailRun(s, ERANGE);
         WriteNominal(s);
     }
     s.System.LastPostingDate = s.WorkingDate;
 
-    MarkBatchPosting(s, batchPath);
-    CloseFileSet(s, kUpdate);
+    const UpdateOutcome outcome = CommitUpdate(s, kUpdate, batchPath);
+    lock.Release();
+    if (!outcome.committed) {
+        EndReport(s);
+        m.EnableMenus(true);
+        m.Lm.caption = OutcomeMessage(outcome, "Posting");
+        app.ui.Show(m);
+        return;
+    }
     AppendReportLine(s, "");
     AppendReportLine(s, "                                 Total Posted         " +
                             Money(receipts - payments, 10));
     EndReport(s);
-    FinishBatchPosting(s, batchPath);
-    BackupToFolder(s);
+    // Posted; a safety copy that failed is said on the message line under the report.
+    if (!outcome.copied) m.Lm.caption = OutcomeMessage(outcome, "Posting");
     s.CommandCode = 322;
     ShowReport(app);
 }

@@ -16,6 +16,7 @@ struct BatchCheck {
     int count = 0;
     double value = 0;
     int errors = 0;
+    std::string unreadable;  // why the batch could not be checked at all
 };
 
 // Lists the batch with an error code per entry into the report work file (report 23) and
@@ -26,8 +27,12 @@ void CheckTransactions(App& app);
 // The menu's "Post Transactions": requires a clean check, asks, opens for update and posts.
 void PostTransactions(App& app);
 
-// The whole batch, as stored.
-std::vector<MemberTransaction> ReadMemberBatch(const std::string& path);
+// The whole batch, as stored. A missing batch is empty; `error` (when given) gets the reason
+// a batch could not be read: not an ordinary file, or beyond any real batch's size.
+std::vector<MemberTransaction> ReadMemberBatch(const std::string& path, int* error = nullptr);
+inline constexpr std::uint64_t kMaxBatchEntries = 10'000'000;
+// Whether a stored entry date is a day the program can show.
+bool EntryDateReadable(double date);
 
 // Posts the whole batch with the file set open for update, then shows the posting report.
 void PostMemberBatch(App& app);

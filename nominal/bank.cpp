@@ -4,6 +4,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/text.h"
+#include "core/update.h"
 #include "nominal/posting.h"
 
 namespace tessary {
@@ -128,7 +129,7 @@ void TFbank::SavePage() {
         if (log.ReadAt(at, RecordBytes(e), kNominalLogEntrySize) < kNominalLogEntrySize) break;
         const std::string& text = Bank.Cell(r, 0);
         e.Reconciled = text.size() > kMarkAt && text[kMarkAt] == 'R' ? 1 : 0;
-        log.WriteAt(at, RecordBytes(e), kNominalLogEntrySize);
+        WriteData(s, DataFile::NomLog, at, RecordBytes(e), kNominalLogEntrySize);
     }
 }
 

@@ -57,6 +57,13 @@ TFnomtrans::TFnomtrans(App& app)
 }
 
 void TFnomtrans::Open() {
+    if (!lock_.Take(NominalBatchPath(app_.state))) {
+        TFmain& m = app_.main();
+        m.Lm.caption = kMsgBatchInUse;
+        m.EnableMenus(true);
+        app_.ui.Show(m);
+        return;
+    }
     MarkOpening();
     app_.ui.Show(*this);
 }
@@ -118,16 +125,21 @@ void TFnomtrans::TakeForm() {
     t.Narrative.set(Edit3.text);
 }
 
-void TFnomtrans::WriteEntry() {
-    batch_.WriteAt(static_cast<std::uint64_t>(position_) * kNominalTransactionSize,
-                   RecordBytes(app_.state.NominalTrans), kNominalTransactionSize);
+bool TFnomtrans::WriteEntry() {
+    if (batch_.WriteAt(static_cast<std::uint64_t>(position_) * kNominalTransactionSize,
+                       RecordBytes(app_.state.NominalTrans), kNominalTransactionSize)) {
+        return true;
+    }
+    // The entry stays on the form, so nothing typed is lost while the cause is mended.
+    app_.ShowModalMessage("The entry could not be saved: " + FileErrorText(batch_.Error()));
+    return false;
 }
 
 void TFnomtrans::Step(int d) {
     NominalTransaction& t = app_.state.NominalTrans;
     if (!Edit2.text.empty()) {
         TakeForm();
-        WriteEntry();
+        if (!WriteEntry()) return;
     }
     position_ = std::max<std::int64_t>(position_ + d, 0);
     if (batch_.ReadAt(static_cast<std::uint64_t>(position_) * kNominalTransactionSize,
@@ -144,10 +156,14 @@ void TFnomtrans::Step(int d) {
 void TFnomtrans::CloseClick() {
     RunState& s = app_.state;
     TakeForm();
-    if (!IsZeroMoney(s.NominalTrans.Amount)) WriteEntry();
+    if (!IsZeroMoney(s.NominalTrans.Amount) && !WriteEntry()) return;
+    if (!batch_.Sync()) {
+        app_.ShowModalMessage("The batch could not be saved: " + FileErrorText(batch_.Error()));
+        return;
+    }
     CloseFileSet(s, kEnquiry);
-    batch_.Sync();
     batch_.Close();
+    lock_.Release();
     app_.main().EnableMenus(true);
     app_.ui.Hide(*this);
     app_.ui.Show(app_.main());

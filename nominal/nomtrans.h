@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/app.h"
+#include "core/update.h"
 #include "ui/form.h"
 
 namespace tessary {
@@ -33,11 +34,13 @@ class TFnomtrans : public ui::Form {
   private:
     void Show();
     void TakeForm();
-    void WriteEntry();
+    bool WriteEntry();
     void Step(int d);
 
     App& app_;
     File batch_;
+    // Held while the form is open, so another copy of the program cannot post the batch.
+    BatchLock lock_;
     std::int64_t position_ = 0;
     int firstAccount_ = 20;
     std::vector<int> accountAt_;   // list position -> account number

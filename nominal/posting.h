@@ -12,6 +12,8 @@ std::string NominalBatchPath(const RunState& state);
 // Money into the bank is +amount for accounts 0 and 60 to 119, -amount for the rest.
 double BankEffect(int account, double amount);
 
+inline constexpr std::uint64_t kMaxNominalBatchEntries = 10'000'000;
+
 // The menu's "Total Transactions": lists the batch (report 24), totals it, offers the list.
 void TotalNominalTransactions(App& app);
 // The menu's "Post Transactions": requires a fresh total, asks, posts under the update lock.

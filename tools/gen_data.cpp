@@ -476,7 +476,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
         if (fs::exists(dir / name)) continue;
         const fs::path source = fs::path(settings.templateFolder) / name;
         if (!fs::exists(source)) return "no template " + source.string();
-        if (!CopyFileDurably(source, dir / name)) return "cannot copy " + source.string();
+        if (CopyFileDurably(source, dir / name) != 0) return "cannot copy " + source.string();
     }
 
     // Hold the update lock, as the program does, so that a copy of it updating the folder

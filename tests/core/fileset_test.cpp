@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/fixture.h"
+#include "core/update.h"
 
 namespace tessary {
 namespace {
@@ -25,11 +26,11 @@ class FileSetTest : public testing::ProgramFolderTest {
         entry.Amount = amount;
         entry.MemberNo = 1;
         entry.TransType = 1;
-        state.Files[DataFile::MemLog].Append(RecordBytes(entry), sizeof entry);
+        ASSERT_TRUE(AppendRecord(state, DataFile::MemLog, entry));
         SyslogRecord sys;
         sys.Amount = amount;
         sys.Description.set("Post Members Transactions");
-        state.Files[DataFile::SysLog].Append(RecordBytes(sys), sizeof sys);
+        ASSERT_TRUE(AppendRecord(state, DataFile::SysLog, sys));
         CloseFileSet(state, kUpdate);
     }
 
@@ -176,7 +177,7 @@ TEST_F(FileSetTest, YearEndStoresZeroAndEmptiedLogsPass) {
     UpdateRun(25);
     ASSERT_TRUE(OpenFileSet(state, kUpdate));
     for (DataFile f : {DataFile::MemLog, DataFile::NomLog, DataFile::SysLog}) {
-        state.Files[f].Truncate(0);
+        ASSERT_TRUE(TruncateData(state, f, 0));
     }
     CloseFileSet(state, kYearEnd);
     EXPECT_EQ(StoredTotal(), 0);
@@ -244,14 +245,16 @@ TEST_F(FileSetTest, TwoProcessesContendForUpdate) {
     for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
 }
 
-TEST_F(FileSetTest, SafetyCopyIsMadeAndReplaced) {
+TEST_F(FileSetTest, SafetyCopyIsTakenWithEveryUpdate) {
     StartIn();
-    UpdateRun(10);
-    EXPECT_FALSE(fs::exists(Data("Backup")));
-    BackupToFolder(state);
+    // A new set has its copy from the start, so even its first run can be undone.
     ASSERT_TRUE(fs::is_directory(Data("Backup")));
+    EXPECT_TRUE(ReadBytes(Data("Backup/memlog.d32")).empty());
+    UpdateRun(10);
+    EXPECT_EQ(ReadBytes(Data("Backup/memlog.d32")).size(), sizeof(MemberLogEntry));
     UpdateRun(20);
-    BackupToFolder(state);
+    EXPECT_FALSE(fs::exists(Data("backup.pending")));
+    EXPECT_FALSE(fs::exists(Data("Backup.new")));
     for (DataFile f : kDataFiles) {
         EXPECT_EQ(ReadBytes(Data(std::string("Backup/") + DataFileName(f))),
                   ReadBytes(Data(DataFileName(f))))

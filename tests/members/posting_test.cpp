@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include "core/dates.h"
@@ -211,21 +212,70 @@ TEST_F(Posting, AGarbledBatchIsCheckedAndPostedWithoutHarm) {
     std::mt19937 random(7);
     std::vector<unsigned char> bytes(36 * 200);
     for (auto& b : bytes) b = static_cast<unsigned char>(random());
-    // Some entries with extreme member numbers and types, the rest noise.
-    for (std::size_t e = 0; e < 200; e += 3) {
-        const std::int32_t extremes[] = {INT32_MIN, -1, 0, INT32_MAX};
-        std::memcpy(&bytes[e * 36 + 8], &extremes[e % 4], 4);
-        std::memcpy(&bytes[e * 36 + 12], &extremes[(e / 3) % 4], 4);
+    // Extreme member numbers and types with amounts and dates that could be real, so that
+    // the run goes ahead and meets every odd member number.
+    for (std::size_t e = 0; e < 200; ++e) {
+        const std::int32_t extremes[] = {INT32_MIN, -1, 0, INT32_MAX, 1};
+        std::memcpy(&bytes[e * 36 + 8], &extremes[e % 5], 4);
+        std::memcpy(&bytes[e * 36 + 12], &extremes[(e / 5) % 5], 4);
+        const double amount = static_cast<double>(random() % 100000) / 100;
+        const double date = Day("08/12/2026");
+        std::memcpy(&bytes[e * 36], &amount, 8);
+        std::memcpy(&bytes[e * 36 + 28], &date, 8);
     }
     testing::WriteBytes(Data("ADMMEM.t32"), bytes);
     const BatchCheck check = CheckMemberBatch(*app);
     EXPECT_GT(check.errors, 0);
     Post();
+    EXPECT_EQ(app->main().Lm.caption, "");
     // Only the one real member could be touched, and the set is still consistent.
     EXPECT_EQ(Records<MemberRecord>("memacc.d32").size(), 1u);
+    EXPECT_FALSE(Records<MemberLogEntry>("memlog.d32").empty());
     ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
     CloseFileSet(app->state, kUpdate);
     EXPECT_FALSE(std::filesystem::exists(Data("ADMMEM.t32")));
+}
+
+TEST_F(Posting, AmountsAndDatesBeyondTheRecordsAreFlaggedAndNeverPosted) {
+    const int n = AddMember("Only Member", 50);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    AddBatchEntry(n, 1, 10, "08/12/2026");
+    for (double amount : {nan, inf, -inf, 1e308, 100000000.0, -10000000.0}) {
+        MemberTransaction t;
+        t.MemberNo = n;
+        t.TransType = 1;
+        t.Amount = amount;
+        t.Date = Day("08/12/2026");
+        AppendEntry(t);
+    }
+    for (double date : {nan, inf, -1e300}) {
+        MemberTransaction t;
+        t.MemberNo = n;
+        t.TransType = 1;
+        t.Amount = 5;
+        t.Date = date;
+        AppendEntry(t);
+    }
+    const BatchCheck check = CheckMemberBatch(*app);
+    EXPECT_EQ(check.count, 10);
+    EXPECT_EQ(check.errors, 9);
+    EXPECT_EQ(check.value, 25);  // only what fits counts towards the value
+    const auto lines = ReportLines();
+    ASSERT_GE(lines.size(), 10u);
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 6), "AMOUNT");
+    EXPECT_EQ(lines[9].substr(lines[9].size() - 6), "DATE  ");
+
+    // Posting the batch anyway (as after a clean check of an earlier version of it) refuses
+    // the whole batch and changes nothing.
+    const auto members = testing::ReadBytes(Data("memacc.d32"));
+    const auto batch = testing::ReadBytes(Data("ADMMEM.t32"));
+    Post();
+    EXPECT_EQ(app->main().Lm.caption, "Please check transactions first");
+    EXPECT_EQ(testing::ReadBytes(Data("memacc.d32")), members);
+    EXPECT_EQ(testing::ReadBytes(Data("ADMMEM.t32")), batch);
+    EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
+    EXPECT_EQ(+GetMember(n).Share1, 50);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ int SignedOnTest::AddMember(const std::string& name, double share1) {
 void SignedOnTest::PutMember(int n, const MemberRecord& m) {
     File f;
     ASSERT_TRUE(f.Open(Data("memacc.d32"), File::Access::ReadWrite));
-    f.WriteAt(static_cast<std::uint64_t>(n - 1) * sizeof m, RecordBytes(m), sizeof m);
+    ASSERT_TRUE(f.WriteAt(static_cast<std::uint64_t>(n - 1) * sizeof m, RecordBytes(m), sizeof m));
 }
 
 MemberRecord SignedOnTest::GetMember(int n) {
@@ -55,11 +55,15 @@ void SignedOnTest::AddBatchEntry(int member, int type, double amount, const std:
     t.Amount = amount;
     t.Date = Day(date);
     t.ChequeNo.set(cheque);
+    AppendEntry(t);
+}
+
+void SignedOnTest::AppendEntry(const MemberTransaction& t) {
     const std::string path = Data("ADMMEM.t32");
     if (!std::filesystem::exists(path)) CreateEmptyFile(path);
     File f;
     ASSERT_TRUE(f.Open(path, File::Access::ReadWrite));
-    f.Append(RecordBytes(t), sizeof t);
+    ASSERT_TRUE(f.Append(RecordBytes(t), sizeof t));
 }
 
 std::vector<std::string> SignedOnTest::ReportLines() {

@@ -25,6 +25,8 @@ class SignedOnTest : public ProgramFolderTest {
     // Writes a member record over member number n.
     void PutMember(int n, const MemberRecord& m);
     MemberRecord GetMember(int n);
+    // Appends a stored entry to the user's member batch as it is, odd values and all.
+    void AppendEntry(const MemberTransaction& t);
     void AddBatchEntry(int member, int type, double amount, const std::string& date,
                        const std::string& cheque = "");
     template <typename Record>

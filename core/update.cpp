@@ -1,0 +1,340 @@
+#include "core/update.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "core/fileset.h"
+
+namespace tessary {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::size_t Index(DataFile f) {
+    return static_cast<std::size_t>(f);
+}
+
+std::string SystemBytes(const SystemRecord& record) {
+    return std::string(reinterpret_cast<const char*>(RecordBytes(record)), sizeof record);
+}
+
+// The first write of an update marks the safety copy out of date, durably, before any data
+// changes: should the program die, the next open then knows to take the copy again.
+bool MarkCopyPending(RunState& state) {
+    UpdateJournal& j = state.Update;
+    if (j.pending) return true;
+    const std::string path = state.DataPath(kCopyPendingFile);
+    if (!fs::exists(path) && !CreateEmptyFile(path)) {
+        if (j.error == 0) j.error = errno != 0 ? errno : EIO;
+        return false;
+    }
+    if (const int error = SyncFolder(state.DataFolder)) {
+        if (j.error == 0) j.error = error;
+        return false;
+    }
+    j.pending = true;
+    return true;
+}
+
+// Puts back what the run overwrote and cuts the files back to their sizes at its start. The
+// cut comes last: should a put-back fail, the logs stay long and the next open sees the set
+// as inconsistent and restores the safety copy, rather than accepting half-undone records.
+bool UndoRun(RunState& state) {
+    UpdateJournal& j = state.Update;
+    bool ok = true;
+    for (auto u = j.undo.rbegin(); ok && u != j.undo.rend(); ++u) {
+        ok = state.Files[u->file].WriteAt(u->offset, u->bytes.data(), u->bytes.size());
+    }
+    for (DataFile f : kDataFiles) {
+        if (!ok || f == DataFile::Sys) continue;
+        File& file = state.Files[f];
+        if (file.Size() > j.sizes[Index(f)]) ok = file.Truncate(j.sizes[Index(f)]);
+        ok = ok && file.Sync();
+    }
+    j.undo.clear();
+    return ok;
+}
+
+void CloseFive(RunState& state) {
+    for (DataFile f : kDataFiles) {
+        if (f != DataFile::Sys) state.Files[f].Close();
+    }
+}
+
+void EndUpdate(RunState& state) {
+    CloseFive(state);
+    state.Files[DataFile::Sys].Close();
+    state.Update = UpdateJournal{};
+}
+
+std::string SafetyPath(const RunState& state, const char* suffix = "") {
+    return state.DataFolder + kSafetyFolder + suffix;
+}
+
+// Exchanges two folders in one step where the file system can; else through a third name, a
+// gap that SafetyCopyNeeded notices (the copy is then missing) and the next open closes.
+int SwitchFolders(const fs::path& staged, const fs::path& live, const fs::path& old) {
+    std::error_code ec;
+    if (!fs::exists(live)) return RenamePath(staged, live);
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, live.c_str(), RENAME_EXCHANGE) == 0) {
+        fs::remove_all(staged, ec);  // now the previous copy
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    fs::remove_all(old, ec);
+    if (const int error = RenamePath(live, old)) return error;
+    if (const int error = RenamePath(staged, live)) return error;
+    fs::remove_all(old, ec);
+    return 0;
+}
+
+}  // namespace
+
+bool WriteData(RunState& state, DataFile file, std::uint64_t offset, const void* bytes,
+               std::size_t count) {
+    UpdateJournal& j = state.Update;
+    if (j.open && !MarkCopyPending(state)) return false;
+    File& f = state.Files[file];
+    if (j.recording) {
+        const std::uint64_t size = f.Size();
+        if (offset < size) {
+            std::string old(static_cast<std::size_t>(std::min<std::uint64_t>(count, size - offset)),
+                            '\0');
+            old.resize(f.ReadAt(offset, old.data(), old.size()));
+            j.undo.push_back({file, offset, std::move(old)});
+        }
+    }
+    if (f.WriteAt(offset, bytes, count)) return true;
+    if (j.error == 0) j.error = f.Error();
+    return false;
+}
+
+bool AppendData(RunState& state, DataFile file, const void* bytes, std::size_t count) {
+    return WriteData(state, file, state.Files[file].Size(), bytes, count);
+}
+
+bool TruncateData(RunState& state, DataFile file, std::uint64_t size) {
+    UpdateJournal& j = state.Update;
+    if (j.open && !MarkCopyPending(state)) return false;
+    File& f = state.Files[file];
+    const std::uint64_t old = f.Size();
+    if (j.recording && size < old) {
+        std::string tail(static_cast<std::size_t>(old - size), '\0');
+        tail.resize(f.ReadAt(size, tail.data(), tail.size()));
+        j.undo.push_back({file, size, std::move(tail)});
+    }
+    if (f.Truncate(size)) return true;
+    if (j.error == 0) j.error = f.Error();
+    return false;
+}
+
+void BeginRun(RunState& state) {
+    UpdateJournal& j = state.Update;
+    j.recording = true;
+    j.undo.clear();
+    for (DataFile f : kDataFiles) j.sizes[Index(f)] = state.Files[f].Size();
+}
+
+void FailRun(RunState& state, int error) {
+    if (state.Update.error == 0) state.Update.error = error;
+}
+
+UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPath) {
+    UpdateJournal& j = state.Update;
+    UpdateOutcome out;
+    File& sys = state.Files[DataFile::Sys];
+    const auto fail = [&](int error) {
+        out.error = error;
+        if (j.recording && UndoRun(state)) {
+            // Undone whole: the data is again what the safety copy holds.
+            std::error_code ec;
+            if (j.pending) fs::remove(state.DataPath(kCopyPendingFile), ec);
+        }
+        LoadSystemRecord(state);  // memory follows what is stored
+        std::error_code ec;
+        if (!batchPath.empty()) fs::remove(batchPath + kCommitMarkerSuffix, ec);
+        EndUpdate(state);
+        return out;
+    };
+    if (!j.open) return fail(EBADF);
+    // A run is all or nothing. Maintenance writes record by record: what was written stays,
+    // and the failure is reported with the rest committed.
+    if (j.error != 0 && j.recording) return fail(j.error);
+    out.incomplete = j.error != 0;
+    const int writeError = j.error;
+
+    const bool changed = j.pending || SystemBytes(state.System) != j.loadedSystem;
+    if (changed && !MarkCopyPending(state)) return fail(j.error);
+    // The data must be on disc before the total that vouches for it is stored.
+    for (DataFile f : kDataFiles) {
+        if (f != DataFile::Sys && state.Files[f].IsOpen() && !state.Files[f].Sync()) {
+            return fail(state.Files[f].Error());
+        }
+    }
+    state.System.ConsistencyTotal = mode == kYearEnd ? 0 : SumLogSizes(state);
+    if (!batchPath.empty()) {
+        const std::int32_t total = state.System.ConsistencyTotal;
+        const std::string marker(reinterpret_cast<const char*>(&total), sizeof total);
+        if (const int error = WriteFileDurably(batchPath + kCommitMarkerSuffix, marker)) {
+            return fail(error);
+        }
+        if (const int error = SyncFolder(state.DataFolder)) return fail(error);
+    }
+    if (!StoreSystemRecord(state, sys) || !sys.Sync()) {
+        const int error = sys.Error();
+        // Put the old record back, so the stored total keeps vouching for the old logs.
+        SystemRecord old;
+        std::memcpy(RecordBytes(old), j.loadedSystem.data(), sizeof old);
+        state.System = old;
+        if (!StoreSystemRecord(state, sys) || !sys.Sync()) j.recording = false;  // cannot undo
+        return fail(error);
+    }
+    out.committed = true;
+    CloseFive(state);
+
+    std::error_code ec;
+    if (!batchPath.empty()) {
+        fs::remove(batchPath, ec);
+        fs::remove(batchPath + kCommitMarkerSuffix, ec);
+    }
+    out.copied = true;
+    out.error = writeError;
+    if (changed || SafetyCopyNeeded(state)) {
+        // Taken while this copy still holds the update lock, so it is exactly this run's data.
+        const int error = TakeSafetyCopy(state);
+        out.copied = error == 0;
+        if (error != 0) out.error = error;
+        if (out.copied) fs::remove(state.DataPath(kCopyPendingFile), ec);
+    }
+    SyncFolder(state.DataFolder);
+    EndUpdate(state);
+    return out;
+}
+
+std::string OutcomeMessage(const UpdateOutcome& outcome, std::string_view what) {
+    if (outcome.incomplete) {
+        return "Not every change could be written: " + FileErrorText(outcome.error);
+    }
+    if (!outcome.committed) {
+        return std::string(what) + " failed, nothing was changed: " + FileErrorText(outcome.error);
+    }
+    if (!outcome.copied) {
+        return std::string(what) +
+               " done, but the safety copy failed: " + FileErrorText(outcome.error);
+    }
+    return std::string(what) + " completed";
+}
+
+void SettleCommitMarkers(RunState& state, bool locked) {
+    std::error_code ec;
+    std::vector<fs::path> markers;
+    const std::string_view suffix = kCommitMarkerSuffix;
+    for (const auto& entry : fs::directory_iterator(state.DataFolder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            markers.push_back(entry.path());
+        }
+    }
+    if (markers.empty()) return;
+    File lock;
+    if (!locked) {
+        if (!lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) ||
+            !lock.TryLockExclusive()) {
+            return;
+        }
+    }
+    // The total stored now, read afresh: an enquiry does not reload the system record.
+    SystemRecord stored = state.System;
+    if (!locked) {
+        File sys;
+        std::memset(RecordBytes(stored), 0, sizeof stored);
+        const std::size_t got = sys.Open(state.DataPath("sys.d32"), File::Access::ReadOnly)
+                                    ? sys.ReadAt(0, RecordBytes(stored), sizeof stored)
+                                    : 0;
+        ScrambleBytes(RecordBytes(stored), got);
+        std::memset(RecordBytes(stored) + got, 0, sizeof stored - got);
+    }
+    for (const auto& marker : markers) {
+        std::int32_t total = 0;
+        File f;
+        const bool read = f.Open(marker, File::Access::ReadOnly) &&
+                          f.ReadAt(0, &total, sizeof total) == sizeof total;
+        f.Close();
+        // Equal totals: the run stored its commit and its batch is posted. Anything else: it
+        // died before, its data is undone by the restore, and its batch stays to be posted.
+        if (read && total == stored.ConsistencyTotal) {
+            std::string batch = marker.string();
+            batch.resize(batch.size() - suffix.size());
+            fs::remove(batch, ec);
+        }
+        fs::remove(marker, ec);
+    }
+    SyncFolder(state.DataFolder);
+}
+
+bool SafetyCopyNeeded(const RunState& state) {
+    std::error_code ec;
+    return fs::exists(state.DataPath(kCopyPendingFile), ec) || !SafetyCopyWhole(state);
+}
+
+bool SafetyCopyWhole(const RunState& state) {
+    std::error_code ec;
+    const std::string copy = SafetyPath(state) + "/";
+    std::uint64_t logs = 0;
+    for (DataFile f : kDataFiles) {
+        const fs::path p = copy + DataFileName(f);
+        if (!fs::is_regular_file(p, ec)) return false;
+        if (f == DataFile::MemLog || f == DataFile::NomLog || f == DataFile::SysLog) {
+            logs += fs::file_size(p, ec);
+        }
+    }
+    // A copy whose own total does not match its own logs was not taken whole.
+    SystemRecord copied;
+    File sys;
+    if (!sys.Open(copy + "sys.d32", File::Access::ReadOnly) ||
+        sys.ReadAt(0, RecordBytes(copied), sizeof copied) != sizeof copied) {
+        return false;
+    }
+    ScrambleSystemRecord(copied);
+    const auto total = static_cast<std::int32_t>(static_cast<std::uint32_t>(logs));
+    return copied.ConsistencyTotal == total;
+}
+
+int TakeSafetyCopy(RunState& state) {
+    const fs::path live = SafetyPath(state);
+    const fs::path staged = SafetyPath(state, ".new");
+    const fs::path old = SafetyPath(state, ".old");
+    std::error_code ec;
+    fs::remove_all(staged, ec);
+    if (!fs::create_directory(staged, ec)) return ec ? ec.value() : EEXIST;
+    int error = 0;
+    for (DataFile f : kDataFiles) {
+        error = WriteDurableCopy(state.DataPath(DataFileName(f)), staged / DataFileName(f));
+        if (error != 0) break;
+    }
+    if (error == 0) error = SyncFolder(staged);
+    // A previous switch cut short through the third name leaves the last whole copy there.
+    if (error == 0 && !fs::exists(live, ec)) fs::remove_all(old, ec);
+    if (error == 0) error = SwitchFolders(staged, live, old);
+    if (error == 0) error = SyncFolder(state.DataFolder);
+    if (error != 0) fs::remove_all(staged, ec);
+    return error;
+}
+
+bool BatchLock::Take(const std::string& batchPath) {
+    const std::string path = batchPath + ".lock";
+    std::error_code ec;
+    if (!fs::exists(path, ec)) CreateEmptyFile(path);
+    if (file_.Open(path, File::Access::ReadWrite) && file_.TryLockExclusive()) return true;
+    file_.Close();
+    return false;
+}
+
+}  // namespace tessary
