@@ -151,13 +151,12 @@ UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPa
     File& sys = state.Files[DataFile::Sys];
     const auto fail = [&](int error) {
         out.error = error;
-        if (j.recording && UndoRun(state)) {
-            // Undone whole: the data is again what the safety copy holds.
-            std::error_code ec;
-            if (j.pending) fs::remove(state.DataPath(kCopyPendingFile), ec);
-        }
-        LoadSystemRecord(state);  // memory follows what is stored
+        out.undone = !j.pending || (j.recording && UndoRun(state));
         std::error_code ec;
+        // Undone whole: the data is again what the safety copy holds. Otherwise the logs stay
+        // long, and the next open finds the set inconsistent and restores the copy.
+        if (out.undone && j.pending) fs::remove(state.DataPath(kCopyPendingFile), ec);
+        LoadSystemRecord(state);  // memory follows what is stored
         if (!batchPath.empty()) fs::remove(batchPath + kCommitMarkerSuffix, ec);
         EndUpdate(state);
         return out;
@@ -192,16 +191,23 @@ UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPa
         SystemRecord old;
         std::memcpy(RecordBytes(old), j.loadedSystem.data(), sizeof old);
         state.System = old;
-        if (!StoreSystemRecord(state, sys) || !sys.Sync()) j.recording = false;  // cannot undo
-        return fail(error);
+        if (StoreSystemRecord(state, sys) && sys.Sync()) return fail(error);
+        // Which record the disc holds is unknown. Nothing more is touched: the marker stays,
+        // and the next open settles the run by the total it finds, whole either way.
+        out.error = error;
+        out.uncertain = true;
+        LoadSystemRecord(state);
+        EndUpdate(state);
+        return out;
     }
     out.committed = true;
     CloseFive(state);
 
     std::error_code ec;
     if (!batchPath.empty()) {
+        // Should the batch not go, its marker stays for the next open to settle.
         fs::remove(batchPath, ec);
-        fs::remove(batchPath + kCommitMarkerSuffix, ec);
+        if (!ec) fs::remove(batchPath + kCommitMarkerSuffix, ec);
     }
     out.copied = true;
     out.error = writeError;

@@ -38,6 +38,8 @@ struct UpdateOutcome {
     bool committed = false;   // the run's data is stored and vouched for by the new total
     bool copied = false;      // the safety copy holds it
     bool incomplete = false;  // committed, but some maintenance writes failed
+    bool undone = false;      // not committed, and every change taken back
+    bool uncertain = false;   // whether it committed is known only to the next open
     int error = 0;            // why not, when any of these went wrong
     bool ok() const { return committed && copied && !incomplete; }
 };

@@ -107,37 +107,119 @@ void ScriptTest::MakeDataFolder(const std::string& folder) const {
 void ScriptTest::ExpectPostingSurvivesAKillAnywhere(const std::string& postScript,
                                                     const std::string& batchFile,
                                                     const std::vector<std::string>& options) {
-    const char* const files[] = {"sys.d32",    "memacc.d32", "memlog.d32",
+    const SweepFigures f =
+        ExpectUpdateSurvivesFaults(postScript, batchFile, options, Fault::Kill, nullptr);
+    // Kills fell before any data was written, in the middle (restored), and after the commit.
+    EXPECT_GT(f.untouched, 0);
+    EXPECT_GT(f.restored, 0);
+    EXPECT_GT(f.committed, 0);
+}
+
+namespace {
+
+const char* const kSetFiles[] = {"sys.d32",    "memacc.d32", "memlog.d32",
                                  "nomacc.d32", "nomlog.d32", "syslog.d32"};
-    const auto snapshot = [&] {
-        std::vector<std::string> s;
-        for (const char* f : files) s.push_back(Slurp(Data(f)));
-        s.push_back(fs::exists(Data(batchFile)) ? Slurp(Data(batchFile)) : "<none>");
-        return s;
+
+std::vector<std::string> SetBytes(const fs::path& folder) {
+    std::vector<std::string> s;
+    for (const char* f : kSetFiles) {
+        s.push_back(fs::exists(folder / f) ? Slurp(folder / f) : std::string("<none>"));
+    }
+    return s;
+}
+
+const char* FaultName(Fault fault) {
+    switch (fault) {
+        case Fault::Kill:
+            return "kill";
+        case Fault::FailOnce:
+            return "fail once (EIO)";
+        case Fault::DiscFull:
+            return "disc full (ENOSPC)";
+    }
+    return "";
+}
+
+}  // namespace
+
+SweepFigures ScriptTest::ExpectUpdateSurvivesFaults(
+    const std::string& script, const std::string& batchFile,
+    const std::vector<std::string>& options, Fault fault,
+    const std::function<bool(const ScriptRun&)>& successShown) {
+    SweepFigures figures;
+    SweepAll(script, batchFile, options, fault, successShown, figures);
+    // The folder is left as it was, ready for the next sweep.
+    fs::remove_all(program / "CU1");
+    fs::copy(program / "saved", program / "CU1", fs::copy_options::recursive);
+    std::cout << "sweep " << FaultName(fault) << ": points " << figures.points << ", done "
+              << figures.committed << ", restored " << figures.restored << ", untouched "
+              << figures.untouched << "\n";
+    return figures;
+}
+
+void ScriptTest::SweepAll(const std::string& script, const std::string& batchFile,
+                          const std::vector<std::string>& options, Fault fault,
+                          const std::function<bool(const ScriptRun&)>& successShown,
+                          SweepFigures& figures) {
+    const fs::path data = program / "CU1";
+    const auto batchBytes = [&] {
+        if (batchFile.empty()) return std::string("<no batch>");
+        return fs::exists(data / batchFile) ? Slurp(data / batchFile) : std::string("<none>");
     };
     const fs::path saved = program / "saved";
-    fs::copy(program / "CU1", saved, fs::copy_options::recursive);
-    const auto before = snapshot();
+    fs::remove_all(saved);
+    fs::copy(data, saved, fs::copy_options::recursive);
+    const auto before = SetBytes(data);
+    const auto beforeCopy = SetBytes(data / "Backup");
+    const auto beforeBatch = batchBytes();
+    EXPECT_TRUE(beforeCopy == before) << "the safety copy must be current before the run";
     const std::vector<std::string> preload = {"LD_PRELOAD=" TESSARY_CRASHLIB,
                                               "ASAN_OPTIONS=verify_asan_link_order=0"};
 
     const std::string countFile = (program / "calls.txt").string();
     auto env = preload;
     env.push_back("TESSARY_CALL_COUNT=" + countFile);
-    ASSERT_EQ(RunWithEnvironment(env, postScript, options).status, 0);
-    const auto after = snapshot();
-    ASSERT_NE(after, before);
+    const ScriptRun clean = RunWithEnvironment(env, script, options);
+    EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+    if (successShown) {
+        EXPECT_TRUE(successShown(clean)) << clean.out;
+    }
+    const auto after = SetBytes(data);
+    const auto afterBatch = batchBytes();
+    EXPECT_TRUE(after != before) << "the run changed nothing";
+    EXPECT_TRUE(SetBytes(data / "Backup") == after) << "no safety copy after a clean run";
     const long calls = std::stol(Slurp(countFile));
-    ASSERT_GT(calls, 10);
+    EXPECT_GT(calls, 10);
+    figures.points = calls;
 
-    int committed = 0, restored = 0, untouched = 0;
-    for (long at = 1; at <= calls; ++at) {
-        fs::remove_all(program / "CU1");
-        fs::copy(saved, program / "CU1", fs::copy_options::recursive);
+    for (long at = 1; at <= calls && !HasFailure(); ++at) {
+        fs::remove_all(data);
+        fs::copy(saved, data, fs::copy_options::recursive);
         env = preload;
-        env.push_back("TESSARY_CRASH_AT=" + std::to_string(at));
-        ASSERT_NE(RunWithEnvironment(env, postScript, options).status, 0)
-            << "the run was not killed at call " << at;
+        switch (fault) {
+            case Fault::Kill:
+                env.push_back("TESSARY_CRASH_AT=" + std::to_string(at));
+                break;
+            case Fault::FailOnce:
+                env.push_back("TESSARY_FAIL_AT=" + std::to_string(at));
+                env.push_back("TESSARY_FAIL_ERRNO=5");
+                break;
+            case Fault::DiscFull:
+                env.push_back("TESSARY_FAIL_AT=" + std::to_string(at));
+                env.push_back("TESSARY_FAIL_ERRNO=28");
+                env.push_back("TESSARY_FAIL_PERSIST=1");
+                break;
+        }
+        const ScriptRun run = RunWithEnvironment(env, script, options);
+        if (fault == Fault::Kill) {
+            ASSERT_NE(run.status, 0) << "the run was not killed at call " << at;
+        } else {
+            ASSERT_EQ(run.status, 0) << "call " << at << ": " << run.out << run.err;
+        }
+        // The safety copy is one whole state, never a mix of two.
+        const auto copy = SetBytes(data / "Backup");
+        EXPECT_TRUE(copy == before || copy == after) << "mixed safety copy after call " << at;
+        const bool doneNow = SetBytes(data) == after && batchBytes() == afterBatch;
 
         // The next update open either accepts the set or offers the restore.
         auto next =
@@ -155,21 +237,26 @@ void ScriptTest::ExpectPostingSurvivesAKillAnywhere(const std::string& postScrip
                        options);
             ASSERT_EQ(next.status, 0) << "call " << at << ": " << next.out << next.err;
         }
-        // Every file but sys.d32 (whose total is rewritten by the open) matches one side.
-        const auto now = snapshot();
-        const bool posted = std::equal(now.begin() + 1, now.end(), after.begin() + 1);
-        const bool unposted = std::equal(now.begin() + 1, now.end(), before.begin() + 1);
-        EXPECT_TRUE(posted || unposted) << "half-posted data after a kill at call " << at;
-        committed += posted;
-        restored += restoredNow;
-        untouched += unposted && !restoredNow;
+        const auto now = SetBytes(data);
+        const bool posted = now == after && batchBytes() == afterBatch;
+        const bool unposted = now == before && batchBytes() == beforeBatch;
+        EXPECT_TRUE(posted || unposted) << "half-done data after a fault at call " << at;
+        EXPECT_TRUE(SetBytes(data / "Backup") == now) << "stale safety copy after call " << at;
+        if (fault != Fault::Kill && successShown) {
+            // Said done exactly when it was; a run done but not yet vouched for by a safety
+            // copy may say either, as long as the data is whole.
+            if (posted && doneNow) {
+                EXPECT_TRUE(successShown(run) || run.out.find("safety copy") != std::string::npos)
+                    << "call " << at << ": done but not said: " << run.out;
+            }
+            if (unposted) {
+                EXPECT_FALSE(successShown(run)) << "call " << at << ": success said for nothing";
+            }
+        }
+        figures.committed += posted;
+        figures.restored += restoredNow;
+        figures.untouched += unposted && !restoredNow;
     }
-    // Kills fell before any data was written, in the middle (restored), and after the commit.
-    EXPECT_GT(untouched, 0);
-    EXPECT_GT(restored, 0);
-    EXPECT_GT(committed, 0);
-    std::cout << "kills: " << calls << ", committed " << committed << ", restored " << restored
-              << ", untouched " << untouched << "\n";
 }
 
 }  // namespace tessary::testing

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,17 @@ struct ScriptRun {
     std::string out;
     std::string err;
     std::vector<std::string> Lines() const;
+};
+
+// How an update run is cut short at one of its file operations.
+enum class Fault {
+    Kill,      // the process dies there, as in a power cut
+    FailOnce,  // that one operation fails with EIO
+    DiscFull,  // that operation and every later write fail with ENOSPC
+};
+struct SweepFigures {
+    long points = 0;
+    int committed = 0, restored = 0, untouched = 0;
 };
 
 class ScriptTest : public ::testing::Test {
@@ -64,7 +76,24 @@ class ScriptTest : public ::testing::Test {
                                             const std::string& batchFile,
                                             const std::vector<std::string>& options);
 
+    // Runs `script` (an update command; with `batchFile` "" for one that has no batch) with
+    // the fault at each of its file operations in turn. After each, the run must have ended
+    // exactly one way: done (data as after a clean run, batch gone), untouched (data and batch
+    // as before), or found inconsistent by the next open and restored to the state before it.
+    // The safety copy is never mixed: right after the run it is wholly the state before or
+    // after, and after the next open it is the data. Unless killed, the run says it succeeded
+    // exactly when it did: `successShown` tells from its output whether it said so.
+    SweepFigures ExpectUpdateSurvivesFaults(
+        const std::string& script, const std::string& batchFile,
+        const std::vector<std::string>& options, Fault fault,
+        const std::function<bool(const ScriptRun&)>& successShown);
+
     std::filesystem::path program;
+
+  private:
+    void SweepAll(const std::string& script, const std::string& batchFile,
+                  const std::vector<std::string>& options, Fault fault,
+                  const std::function<bool(const ScriptRun&)>& successShown, SweepFigures& figures);
 };
 
 }  // namespace tessary::testing
