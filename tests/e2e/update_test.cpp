@@ -129,6 +129,25 @@ TEST_F(UpdateFaults, MemberMaintenanceUnderEveryFault) {
     }
 }
 
+TEST_F(UpdateFaults, LedgerMaintenanceSetUpAndReconciliationUnderFaults) {
+    PreparedNominalBatch();
+    const std::string ledger = std::string(kSignOn) +
+                               "menu MaintainAccounts1\ntype Ebudget 1234\nclick Next\n"
+                               "click Close\nprint TFmain.Lm\n";
+    const std::string setUp =
+        std::string(kSignOn) + "menu SetUp1\ntype interest 1.5\nclick Close\nprint TFmain.Lm\n";
+    const std::string reconcile = std::string(kSignOn) +
+                                  "menu Reconcile\ntype E2 -300\nclick OK\nselect Bank 0\n"
+                                  "click Close\nprint TFmain.Lm\n";
+    for (const std::string* script : {&ledger, &setUp, &reconcile}) {
+        for (Fault fault : {Fault::Kill, Fault::DiscFull}) {
+            const auto f = ExpectUpdateSurvivesFaults(*script, "", kToday, fault, nullptr);
+            Report("maintenance", f);
+            EXPECT_GT(f.committed, 0);
+        }
+    }
+}
+
 TEST_F(UpdateFaults, EntriesKeyedAfterACrashInTheCommitWindowSurvive) {
     AddMembers({"Mary Murphy"});
     KeyMemberEntry(1, 1, "250");

@@ -2,6 +2,8 @@
 
 #include "members/posting.h"
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstring>
 #include <filesystem>
@@ -276,6 +278,69 @@ TEST_F(Posting, AmountsAndDatesBeyondTheRecordsAreFlaggedAndNeverPosted) {
     EXPECT_EQ(testing::ReadBytes(Data("ADMMEM.t32")), batch);
     EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
     EXPECT_EQ(+GetMember(n).Share1, 50);
+}
+
+TEST_F(Posting, ALoanAllocationPaysOutOfTheBankByCheque) {
+    const int n = AddMember("Borrower");
+    AddMember("Second");
+    AddBatchEntry(n, 7, 500, "08/12/2026", "CHQ001");
+    Post();
+    EXPECT_EQ(+GetMember(n).LoanBalance, 500);
+    const auto nomlog = Records<NominalLogEntry>("nomlog.d32");
+    // The cheque is the one entry: no money came in, so no "In payments from members".
+    ASSERT_EQ(nomlog.size(), 1u);
+    EXPECT_EQ(+nomlog[0].Amount, -500);
+    EXPECT_EQ(+nomlog[0].AccountNo, 0);
+    EXPECT_EQ(+nomlog[0].Date, Day("08/12/2026"));
+    EXPECT_EQ(nomlog[0].Narrative.str(), "CHQ001   Paid to Member     1");
+    EXPECT_EQ(+nomlog[0].Reconciled, 0);
+    const auto accounts = Records<NominalAccountRecord>("nomacc.d32");
+    EXPECT_EQ(+accounts.at(0).Balance, -500);
+    EXPECT_EQ(+accounts.at(7).Balance, 500);
+    const auto syslog = Records<SyslogRecord>("syslog.d32");
+    ASSERT_EQ(syslog.size(), 1u);
+    EXPECT_EQ(+syslog[0].Amount, -500);
+}
+
+TEST_F(Posting, ABatchThatIsNoOrdinaryFileOrBeyondAnyRealSizeIsRefused) {
+    AddMember("Only Member", 50);
+    const std::string batch = Data("ADMMEM.t32");
+    // A pipe would block a plain read until some writer came.
+    ASSERT_EQ(::mkfifo(batch.c_str(), 0600), 0);
+    EXPECT_EQ(CheckMemberBatch(*app).unreadable,
+              "The batch cannot be read: a file is not an ordinary file");
+    Post();
+    EXPECT_EQ(app->main().Lm.caption, "The batch cannot be read: a file is not an ordinary file");
+    std::filesystem::remove(batch);
+
+    // A sparse file claiming far more entries than memory holds.
+    {
+        File f;
+        ASSERT_TRUE(CreateEmptyFile(batch) && f.Open(batch, File::Access::ReadWrite));
+        ASSERT_TRUE(f.Truncate(std::uint64_t{1} << 40));
+    }
+    EXPECT_EQ(CheckMemberBatch(*app).unreadable,
+              "The batch cannot be read: a file is too large");
+    Post();
+    EXPECT_EQ(app->main().Lm.caption, "The batch cannot be read: a file is too large");
+    EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
+}
+
+TEST_F(Posting, AShortLedgerFailsTheRunInsteadOfWritingStaleAccounts) {
+    const int n = AddMember("Only Member", 50);
+    AddBatchEntry(n, 1, 20, "08/12/2026");
+    // The ledger has lost its control accounts beyond the first three.
+    std::filesystem::resize_file(Data("nomacc.d32"), 3 * sizeof(NominalAccountRecord));
+    const auto before = testing::ReadBytes(Data("memacc.d32"));
+    Post();
+    EXPECT_EQ(app->main().Lm.caption, "Posting failed, nothing was changed: a data file is damaged");
+    EXPECT_EQ(testing::ReadBytes(Data("memacc.d32")), before);
+    EXPECT_EQ(testing::ReadBytes(Data("nomacc.d32")).size(), 3 * sizeof(NominalAccountRecord));
+    EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
+    EXPECT_TRUE(std::filesystem::exists(Data("ADMMEM.t32")));
+    // Still consistent: the next update opens without a restore.
+    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
+    CloseFileSet(app->state, kUpdate);
 }
 
 }  // namespace
