@@ -30,13 +30,6 @@ const char* DataFileName(DataFile file) {
 
 namespace {
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 std::string SafetyFolder(const RunState& state) {
     return state.DataFolder + "Backup/";
 }
@@ -158,18 +151,6 @@ void FinishBatchPosting(RunState& state, const std::string& batchPath) {
     fs::remove(batchPath, ec);
     fs::remove(MarkerFor(batchPath), ec);
     SyncFolder(state.DataFolder);
-}
-
-void ChooseFolder(RunState& state, const std::vector<std::string>& args) {
-    state.FolderName = "CU1";
-    state.PatchMode = false;
-    if (!args.empty()) {
-        if (EqualsIgnoringCase(args[0], "patch")) {
-            state.PatchMode = true;
-        } else {
-            state.FolderName = args[0].substr(0, 8);
-        }
-    }
 }
 
 void PrepareDataFolder(RunState& state, const std::string& programFolder) {

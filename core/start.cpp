@@ -107,7 +107,13 @@ void TFstart::FormActivate() {
     activated_ = true;
     RunState& s = app_.state;
 
-    ChooseFolder(s, app_.args);
+    // The executables refuse such a name before they start; this keeps any other starter
+    // from making a folder for it.
+    if (const std::string refused = ChooseFolder(s, app_.args); !refused.empty()) {
+        app_.main().Lm.caption = refused;
+        Fail();
+        return;
+    }
     PrepareDataFolder(s, app_.programFolder);
 
     const double today = app_.Today();

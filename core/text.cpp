@@ -120,6 +120,11 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
     return out;
 }
 
+std::size_t Utf8CharLength(std::string_view utf8) {
+    char32_t cp = 0;
+    return utf8.empty() ? 0 : DecodeUtf8(utf8, cp);
+}
+
 std::string Utf8ToCp1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -11,6 +11,9 @@ namespace tessary {
 // Windows-1252 cannot hold become '?'; malformed UTF-8 bytes each become '?'.
 std::string Cp1252ToUtf8(std::string_view cp1252);
 std::string Utf8ToCp1252(std::string_view utf8);
+// Bytes of the well-formed UTF-8 character at the start of `utf8`; 0 when it starts with
+// none (empty, malformed, overlong, a surrogate or beyond U+10FFFF).
+std::size_t Utf8CharLength(std::string_view utf8);
 
 // Upper case of Windows-1252 text, accented letters included (as typing into an upper-case
 // field gives it).

@@ -102,6 +102,16 @@ TEST(ReadNumber, LongDigitRuns) {
     EXPECT_EQ(ReadNumber("1." + std::string(10000, '0')), 1);
 }
 
+TEST(CodePage, Utf8CharLengthMeasuresOneWellFormedCharacter) {
+    EXPECT_EQ(Utf8CharLength("ab"), 1u);
+    EXPECT_EQ(Utf8CharLength("\xC3\xA9x"), 2u);
+    EXPECT_EQ(Utf8CharLength("\u20AC"), 3u);
+    EXPECT_EQ(Utf8CharLength("\U0001F600"), 4u);
+    for (const char* bad :
+         {"", "\x80", "\xC3", "\xC3(", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
+        EXPECT_EQ(Utf8CharLength(bad), 0u) << bad;
+}
+
 TEST(ReadWholeNumber, TruncatesAndClamps) {
     const std::pair<const char*, int> cases[] = {{"12.9", 12},
                                                  {"-12.9", -12},
