@@ -157,6 +157,11 @@ void TFstart::EDateExit() {
 void TFstart::NextClick() {
     RunState& s = app_.state;
     TFmain& m = app_.main();
+    // The date is taken from the field as it stands, whether or not its check has run, and
+    // one that is no date (31/02/2026) is refused as there: as working date 0 it would pass
+    // both checks below while no period end has been run.
+    EDateExit();
+    if (s.WorkingDate == 0) return;
     const std::string& typed = Password.text;
     int slot = -1;
     if (!typed.empty()) {

@@ -103,8 +103,9 @@ expect forms TFmain
     EXPECT_EQ(run.status, 0) << run.err;
 }
 
-TEST_F(SignOn, InvalidDateIsResetAndKeepsTheFocus) {
-    // With no period end yet, the working date left at 0 still passes both checks.
+TEST_F(SignOn, ImpossibleDateIsRefusedEvenWithNoPeriodEndYet) {
+    // As working date 0 it would pass both checks while no period end has been run, so the
+    // sign-on stays on the form with the date to mend, and the password may be used again.
     auto run = Run(R"(
 type Password tessary
 type EDate 31/02/2026
@@ -112,7 +113,12 @@ tab
 expect EDate dd/mm/yyyy
 expect focus EDate
 click Next
-expect forms TFmain
+expect forms TFstart
+expect EDate dd/mm/yyyy
+expect focus EDate
+type EDate 28/02/2026
+click Next
+expect TFmain "Tessary - New Credit Union - ADM - Saturday 28 February 2026"
 )",
                    kToday);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -124,7 +130,9 @@ expect forms TFmain
 type Password tessary
 type EDate nonsense
 click Next
-expect Lm "The date cannot be before the last period end date"
+expect forms TFstart
+expect EDate dd/mm/yyyy
+expect TFmain.Lm ""
 )",
               kToday);
     EXPECT_EQ(run.status, 0) << run.err;
