@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/text.h"
+
 namespace tessary {
 
 static_assert(sizeof(long double) > sizeof(double),
@@ -21,6 +23,18 @@ double RoundMoney(double x) {
 
 bool IsZeroMoney(double x) {
     return x > -0.005 && x < 0.005;
+}
+
+bool AmountFits(double x) {
+    return std::isfinite(x) && MoneyText(x).size() <= 11;
+}
+
+std::optional<double> ReadAmount(std::string_view text) {
+    const auto value = ReadFiniteNumber(text);
+    if (!value) return std::nullopt;
+    const double amount = RoundMoney(*value);
+    if (!AmountFits(amount)) return std::nullopt;
+    return amount;
 }
 
 }  // namespace tessary

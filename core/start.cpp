@@ -30,7 +30,9 @@ bool IsTrainer(const std::vector<std::string>& args) {
 }  // namespace
 
 double ReadDate(const App& app, std::string_view text) {
-    return ParseDate(text, app.ui.services().Today().year());
+    // A day number that is not finite is no date: it would pass every range test.
+    const double day = ParseDate(text, app.ui.services().Today().year());
+    return std::isfinite(day) ? day : 0;
 }
 
 TFstart::TFstart(App& app)

@@ -2,6 +2,7 @@
 // Text helpers shared by every subsystem: the record text code page, lenient number reading
 // and the fixed report-line formats. None of them depends on the C locale.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ std::string UpperCase1252(std::string_view text);
 // Lenient number reading: skip leading blanks, read sign, digits, decimal point and
 // exponent, stop at the first character that does not belong; no number reads as 0.
 double ReadNumber(std::string_view text);
+// The same, but nothing when the text spells a number that no double holds: "nan" or "inf"
+// (any case, after the sign) or one beyond a double's range either way. Lenient reading
+// would take these as 0, which would pass a field check unnoticed.
+std::optional<double> ReadFiniteNumber(std::string_view text);
 // The same, truncated toward zero to a whole number (clamped to the Int32 range).
 int ReadWholeNumber(std::string_view text);
 

@@ -102,6 +102,20 @@ TEST(ReadNumber, LongDigitRuns) {
     EXPECT_EQ(ReadNumber("1." + std::string(10000, '0')), 1);
 }
 
+TEST(ReadFiniteNumber, ReadsLikeReadNumberButRefusesWhatNoDoubleHolds) {
+    // Ordinary text reads as the lenient reading takes it, "no number" included.
+    for (const char* text : {"-42", "12.5abc", "1e", "", "abc", "0x1A", "1e308", "-1e9"})
+        EXPECT_EQ(ReadFiniteNumber(text), ReadNumber(text)) << '"' << text << '"';
+    // Non-finite words and numbers beyond a double's range are refused, not taken as 0.
+    for (const char* text : {"nan", "NaN", "-nan", " inf", "+INF", "-Infinity", "infx", "1e400",
+                             "-1e400", "1e-400", "1e99999999999999999999"})
+        EXPECT_EQ(ReadFiniteNumber(text), std::nullopt) << '"' << text << '"';
+    EXPECT_EQ(ReadFiniteNumber(std::string(400, '9')), std::nullopt);
+    // The words count only where the number would start.
+    EXPECT_EQ(ReadFiniteNumber("5nan"), 5);
+    EXPECT_EQ(ReadFiniteNumber("n"), 0);
+}
+
 TEST(CodePage, Utf8CharLengthMeasuresOneWellFormedCharacter) {
     EXPECT_EQ(Utf8CharLength("ab"), 1u);
     EXPECT_EQ(Utf8CharLength("\xC3\xA9x"), 2u);
