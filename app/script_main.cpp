@@ -14,6 +14,7 @@
 #include "app/program.h"
 #include "core/dates.h"
 #include "core/file.h"
+#include "core/folder.h"
 #include "ui/headless.h"
 #include "ui/script.h"
 #ifdef TESSARY_WITH_QT
@@ -71,6 +72,12 @@ int main(int argc, char** argv) {
     }
     if (positional.empty() || positional.size() > 2)
         return Usage("give a SCRIPT and at most one ARG");
+    const std::vector<std::string> programArgs(positional.begin() + 1, positional.end());
+    // A folder name the program would refuse ends the run before anything is made for it.
+    if (const FolderChoice folder = ChooseFolderName(programArgs); !folder.ok()) {
+        std::cerr << "tessary-script: " << folder.error << "\n";
+        return 2;
+    }
 
     std::ifstream file;
     std::istream* script = &std::cin;
@@ -79,7 +86,6 @@ int main(int argc, char** argv) {
         if (!file) return Usage("cannot read " + positional[0]);
         script = &file;
     }
-    const std::vector<std::string> programArgs(positional.begin() + 1, positional.end());
 
     std::unique_ptr<ui::HeadlessBackend> headless;
 #ifdef TESSARY_WITH_QT

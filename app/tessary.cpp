@@ -10,6 +10,7 @@
 
 #include "app/program.h"
 #include "core/file.h"
+#include "core/folder.h"
 #include "ui/qt/qtapp.h"
 
 namespace {
@@ -36,6 +37,11 @@ int main(int argc, char** argv) {
     tessary::ui::QtApp qt(argc, argv);
     // Qt has taken its own options out of the command line; the rest are the program's.
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // A folder name the program would refuse ends it before anything is made for it.
+    if (const tessary::FolderChoice folder = tessary::ChooseFolderName(args); !folder.ok()) {
+        std::cerr << "tessary: " << folder.error << "\n";
+        return 2;
+    }
     tessary::ui::Ui ui(qt.backend(), qt.services());
     qt.Attach(ui);
 

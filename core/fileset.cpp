@@ -32,13 +32,6 @@ const char* DataFileName(DataFile file) {
 
 namespace {
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 std::string SafetyFolder(const RunState& state) {
     return state.DataFolder + "Backup/";
 }
@@ -108,18 +101,6 @@ bool ConsistencyWaived(RunState& state) {
 }
 
 }  // namespace
-
-void ChooseFolder(RunState& state, const std::vector<std::string>& args) {
-    state.FolderName = "CU1";
-    state.PatchMode = false;
-    if (!args.empty()) {
-        if (EqualsIgnoringCase(args[0], "patch")) {
-            state.PatchMode = true;
-        } else {
-            state.FolderName = args[0].substr(0, 8);
-        }
-    }
-}
 
 void PrepareDataFolder(RunState& state, const std::string& programFolder) {
     state.ProgramFolder = programFolder;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/folder.h"
 #include "core/state.h"
 
 namespace tessary {
@@ -20,9 +21,6 @@ inline constexpr const char* kMsgRestoreQuestion = "Restore them from the last b
 inline constexpr const char* kMsgNoBackup = "No Backup available";
 inline constexpr const char* kMsgRestoreCompleted = "Restore Completed";
 
-// The folder name chosen by the program's first argument: its first 8 characters, or "CU1"
-// with no argument or "patch" (which sets patch mode instead).
-void ChooseFolder(RunState& state, const std::vector<std::string>& args);
 // Fixes DataFolder under `programFolder` and creates the folder when it has no sys.d32 yet.
 void PrepareDataFolder(RunState& state, const std::string& programFolder);
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/text.h"
+
 namespace tessary {
 
 static_assert(sizeof(long double) > sizeof(double),
@@ -24,8 +26,15 @@ bool IsZeroMoney(double x) {
 }
 
 bool AmountFits(double x) {
-    // The bounds are the largest amounts that show as at most 11 characters at two decimals.
-    return std::isfinite(x) && x < 99999999.995 && x > -9999999.995;
+    return std::isfinite(x) && MoneyText(x).size() <= 11;
+}
+
+std::optional<double> ReadAmount(std::string_view text) {
+    const auto value = ReadFiniteNumber(text);
+    if (!value) return std::nullopt;
+    const double amount = RoundMoney(*value);
+    if (!AmountFits(amount)) return std::nullopt;
+    return amount;
 }
 
 }  // namespace tessary

@@ -30,7 +30,9 @@ bool IsTrainer(const std::vector<std::string>& args) {
 }  // namespace
 
 double ReadDate(const App& app, std::string_view text) {
-    return ParseDate(text, app.ui.services().Today().year());
+    // A day number that is not finite is no date: it would pass every range test.
+    const double day = ParseDate(text, app.ui.services().Today().year());
+    return std::isfinite(day) ? day : 0;
 }
 
 TFstart::TFstart(App& app)
@@ -107,7 +109,13 @@ void TFstart::FormActivate() {
     activated_ = true;
     RunState& s = app_.state;
 
-    ChooseFolder(s, app_.args);
+    // The executables refuse such a name before they start; this keeps any other starter
+    // from making a folder for it.
+    if (const std::string refused = ChooseFolder(s, app_.args); !refused.empty()) {
+        app_.main().Lm.caption = refused;
+        Fail();
+        return;
+    }
     PrepareDataFolder(s, app_.programFolder);
 
     const double today = app_.Today();
@@ -152,6 +160,11 @@ void TFstart::EDateExit() {
 void TFstart::NextClick() {
     RunState& s = app_.state;
     TFmain& m = app_.main();
+    // The date is taken from the field as it stands, whether or not its check has run, and
+    // one that is no date (31/02/2026) is refused as there: as working date 0 it would pass
+    // both checks below while no period end has been run.
+    EDateExit();
+    if (s.WorkingDate == 0) return;
     const std::string& typed = Password.text;
     int slot = -1;
     if (!typed.empty()) {

@@ -120,6 +120,11 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
     return out;
 }
 
+std::size_t Utf8CharLength(std::string_view utf8) {
+    char32_t cp = 0;
+    return utf8.empty() ? 0 : DecodeUtf8(utf8, cp);
+}
+
 std::string Utf8ToCp1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
@@ -137,7 +142,7 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
-double ReadNumber(std::string_view text) {
+std::optional<double> ReadFiniteNumber(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
     text.remove_prefix(pos);
@@ -148,6 +153,13 @@ double ReadNumber(std::string_view text) {
         negative = text[0] == '-';
         text.remove_prefix(1);
     }
+    const auto spells = [&](std::string_view word) {
+        return text.size() >= word.size() &&
+               std::equal(word.begin(), word.end(), text.begin(), [](char w, char t) {
+                   return w == (t >= 'A' && t <= 'Z' ? static_cast<char>(t - 'A' + 'a') : t);
+               });
+    };
+    if (spells("nan") || spells("inf")) return std::nullopt;
 
     const std::size_t intEnd = SkipDigits(text, 0);
     std::size_t end = intEnd;
@@ -157,7 +169,7 @@ double ReadNumber(std::string_view text) {
         anyDigit = anyDigit || fracEnd > end + 1;
         end = fracEnd;
     }
-    if (!anyDigit) return 0;
+    if (!anyDigit) return 0.0;
     if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
         std::size_t expPos = end + 1;
         if (expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-')) ++expPos;
@@ -167,10 +179,14 @@ double ReadNumber(std::string_view text) {
 
     double value = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + end, value);
+    if (ec != std::errc{} || ptr != text.data() + end) return std::nullopt;
+    return negative ? -value : value;
+}
+
+double ReadNumber(std::string_view text) {
     // A value beyond the range of a double (or too small to hold) reads as 0: no field of
     // a record can hold such a number, and an infinity would poison every total it joins.
-    if (ec != std::errc{} || ptr != text.data() + end) return 0;
-    return negative ? -value : value;
+    return ReadFiniteNumber(text).value_or(0);
 }
 
 int ReadWholeNumber(std::string_view text) {

@@ -2,6 +2,7 @@
 // Text helpers shared by every subsystem: the record text code page, lenient number reading
 // and the fixed report-line formats. None of them depends on the C locale.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace tessary {
 // Windows-1252 cannot hold become '?'; malformed UTF-8 bytes each become '?'.
 std::string Cp1252ToUtf8(std::string_view cp1252);
 std::string Utf8ToCp1252(std::string_view utf8);
+// Bytes of the well-formed UTF-8 character at the start of `utf8`; 0 when it starts with
+// none (empty, malformed, overlong, a surrogate or beyond U+10FFFF).
+std::size_t Utf8CharLength(std::string_view utf8);
 
 // Upper case of Windows-1252 text, accented letters included (as typing into an upper-case
 // field gives it).
@@ -19,6 +23,10 @@ std::string UpperCase1252(std::string_view text);
 // Lenient number reading: skip leading blanks, read sign, digits, decimal point and
 // exponent, stop at the first character that does not belong; no number reads as 0.
 double ReadNumber(std::string_view text);
+// The same, but nothing when the text spells a number that no double holds: "nan" or "inf"
+// (any case, after the sign) or one beyond a double's range either way. Lenient reading
+// would take these as 0, which would pass a field check unnoticed.
+std::optional<double> ReadFiniteNumber(std::string_view text);
 // The same, truncated toward zero to a whole number (clamped to the Int32 range).
 int ReadWholeNumber(std::string_view text);
 

@@ -134,6 +134,7 @@ TFmemtrans::TFmemtrans(App& app)
     OnActivate = [this] { FormActivate(); };
     Ememno.OnExit = [this] { EmemnoExit(); };
     Etype.OnExit = [this] { EtypeExit(); };
+    Eamount.OnExit = [this] { EamountExit(); };
     Edate.OnExit = [this] { EdateExit(); };
     Next.OnClick = [this] { NextClick(); };
     Previous.OnClick = [this] { PreviousClick(); };
@@ -234,6 +235,21 @@ void TFmemtrans::EtypeExit() {
     Etype.SetFocus();
 }
 
+std::optional<double> TFmemtrans::TakeAmount() {
+    // The mark itself stays refused: read leniently it would be 0, which deletes the entry.
+    std::optional<double> amount;
+    if (Eamount.text != "Invalid") amount = ReadAmount(Eamount.text);
+    if (!amount) {
+        Eamount.text = "Invalid";
+        Eamount.SetFocus();
+    }
+    return amount;
+}
+
+void TFmemtrans::EamountExit() {
+    TakeAmount();
+}
+
 void TFmemtrans::EdateExit() {
     const RunState& s = app_.state;
     const double date = ReadDate(app_, Edate.text);
@@ -251,6 +267,9 @@ void TFmemtrans::EdateExit() {
 
 bool TFmemtrans::ReadForm() {
     MemberTransaction& t = app_.state.MemberTrans;
+    // A button press does not wait for the field check, so the amount is checked again here.
+    const auto amount = TakeAmount();
+    if (!amount) return false;
     const double date = ReadDate(app_, Edate.text);
     if (date == 0) {
         app_.ShowModalMessage("'" + Edate.text + "' is not a valid date");
@@ -258,7 +277,7 @@ bool TFmemtrans::ReadForm() {
     }
     t.MemberNo = ReadWholeNumber(Ememno.text);
     t.TransType = ReadWholeNumber(Etype.text);
-    t.Amount = RoundMoney(ReadNumber(Eamount.text));
+    t.Amount = *amount;
     t.ChequeNo.set(Echeque.text);
     t.Date = date;
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 // TFmemtrans: keying member transactions into the user's batch; TFfindtrans: its find prompt.
 
+#include <optional>
+
 #include "core/app.h"
 #include "core/update.h"
 #include "ui/form.h"
@@ -45,6 +47,7 @@ class TFmemtrans : public ui::Form {
     void FormActivate();
     void EmemnoExit();
     void EtypeExit();
+    void EamountExit();
     void EdateExit();
     void NextClick() { Step(+1); }
     void PreviousClick() { Step(-1); }
@@ -53,7 +56,10 @@ class TFmemtrans : public ui::Form {
 
   private:
     void Present();
-    // Reads the fields into the entry buffer; false (after saying so) when the date is no date.
+    // The amount typed; nothing, with "Invalid" shown and the focus kept, when it is refused.
+    std::optional<double> TakeAmount();
+    // Reads the fields into the entry buffer; false (after saying so) when the amount is
+    // refused or the date is no date.
     bool ReadForm();
     // Stores the entry being keyed when it has an accepted member; false when it could not.
     bool StoreCurrent();

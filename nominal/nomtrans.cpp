@@ -51,6 +51,7 @@ TFnomtrans::TFnomtrans(App& app)
         x += 130;
     }
     OnActivate = [this] { FormActivate(); };
+    Edit2.OnExit = [this] { Edit2Exit(); };
     Next.OnClick = [this] { NextClick(); };
     Previous.OnClick = [this] { PreviousClick(); };
     Close.OnClick = [this] { CloseClick(); };
@@ -116,13 +117,32 @@ void TFnomtrans::Show() {
     Edit3.text = t.Narrative.str();
 }
 
-void TFnomtrans::TakeForm() {
+std::optional<double> TFnomtrans::TakeAmount() {
+    // The mark itself stays refused: read leniently it would be 0, which deletes the entry.
+    std::optional<double> amount;
+    if (Edit2.text != "Invalid") amount = ReadAmount(Edit2.text);
+    if (!amount) {
+        Edit2.text = "Invalid";
+        Edit2.SetFocus();
+    }
+    return amount;
+}
+
+void TFnomtrans::Edit2Exit() {
+    TakeAmount();
+}
+
+bool TFnomtrans::TakeForm() {
+    // A button press does not wait for the field check, so the amount is checked again here.
+    const auto amount = TakeAmount();
+    if (!amount) return false;
     NominalTransaction& t = app_.state.NominalTrans;
     if (ListBox1.itemIndex >= 0 && ListBox1.itemIndex < static_cast<int>(accountAt_.size())) {
         t.AccountNo = accountAt_[static_cast<std::size_t>(ListBox1.itemIndex)];
     }
-    t.Amount = RoundMoney(ReadNumber(Edit2.text));
+    t.Amount = *amount;
     t.Narrative.set(Edit3.text);
+    return true;
 }
 
 bool TFnomtrans::WriteEntry() {
@@ -138,8 +158,8 @@ bool TFnomtrans::WriteEntry() {
 void TFnomtrans::Step(int d) {
     NominalTransaction& t = app_.state.NominalTrans;
     if (!Edit2.text.empty()) {
-        TakeForm();
-        if (!WriteEntry()) return;
+        // Stays on the entry until its amount is mended or it is written.
+        if (!TakeForm() || !WriteEntry()) return;
     }
     position_ = std::max<std::int64_t>(position_ + d, 0);
     if (batch_.ReadAt(static_cast<std::uint64_t>(position_) * kNominalTransactionSize,
@@ -155,7 +175,7 @@ void TFnomtrans::Step(int d) {
 
 void TFnomtrans::CloseClick() {
     RunState& s = app_.state;
-    TakeForm();
+    if (!TakeForm()) return;  // the form stays open to mend the amount
     if (!IsZeroMoney(s.NominalTrans.Amount) && !WriteEntry()) return;
     if (!batch_.Sync()) {
         app_.ShowModalMessage("The batch could not be saved: " + FileErrorText(batch_.Error()));

@@ -1,6 +1,7 @@
 #pragma once
 // TFnomtrans: keying cash-book entries into the user's nominal batch.
 
+#include <optional>
 #include <vector>
 
 #include "core/app.h"
@@ -27,13 +28,18 @@ class TFnomtrans : public ui::Form {
     void Open();
 
     void FormActivate();
+    void Edit2Exit();
     void NextClick() { Step(+1); }
     void PreviousClick() { Step(-1); }
     void CloseClick();
 
   private:
     void Show();
-    void TakeForm();
+    // The amount typed; nothing, with "Invalid" shown and the focus kept, when it is refused.
+    std::optional<double> TakeAmount();
+    // Takes the form into the entry buffer; false when the amount is refused.
+    bool TakeForm();
+    // Writes the entry at its place in the batch; says so when it cannot.
     bool WriteEntry();
     void Step(int d);
 

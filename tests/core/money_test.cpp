@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace tessary {
 namespace {
 
@@ -26,6 +28,31 @@ TEST(Money, ZeroIsAnOpenInterval) {
     EXPECT_TRUE(IsZeroMoney(-0.0049));
     EXPECT_TRUE(IsZeroMoney(0));
     EXPECT_FALSE(IsZeroMoney(0.01));
+}
+
+TEST(Money, AmountFitsElevenPlacesOfTwoDecimalText) {
+    for (double fits : {0.0, 0.01, -0.01, 99999999.99, -9999999.99, 12345678.9, -0.004})
+        EXPECT_TRUE(AmountFits(fits)) << fits;
+    // One penny past either end needs a twelfth place.
+    for (double wide : {100000000.0, 99999999.996, -10000000.0, -9999999.996, 1e308, -1e9})
+        EXPECT_FALSE(AmountFits(wide)) << wide;
+    for (double nonFinite :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity()})
+        EXPECT_FALSE(AmountFits(nonFinite));
+}
+
+TEST(Money, ReadAmountRoundsToPenceAndRefusesWhatDoesNotFit) {
+    EXPECT_EQ(ReadAmount("10.556"), 10.56);
+    EXPECT_EQ(ReadAmount("99999999.99"), 99999999.99);
+    EXPECT_EQ(ReadAmount("-9999999.99"), -9999999.99);
+    EXPECT_EQ(ReadAmount(""), 0);
+    EXPECT_EQ(ReadAmount("12abc"), 12);  // lenient reading is kept
+    // Rounding decides: this rounds up into a twelfth place.
+    EXPECT_EQ(ReadAmount("99999999.996"), std::nullopt);
+    for (const char* refused :
+         {"1e308", "nan", "inf", "-inf", "-1e9", "1e400", "100000000", "-10000000"})
+        EXPECT_EQ(ReadAmount(refused), std::nullopt) << refused;
 }
 
 }  // namespace

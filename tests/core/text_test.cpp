@@ -102,6 +102,30 @@ TEST(ReadNumber, LongDigitRuns) {
     EXPECT_EQ(ReadNumber("1." + std::string(10000, '0')), 1);
 }
 
+TEST(ReadFiniteNumber, ReadsLikeReadNumberButRefusesWhatNoDoubleHolds) {
+    // Ordinary text reads as the lenient reading takes it, "no number" included.
+    for (const char* text : {"-42", "12.5abc", "1e", "", "abc", "0x1A", "1e308", "-1e9"})
+        EXPECT_EQ(ReadFiniteNumber(text), ReadNumber(text)) << '"' << text << '"';
+    // Non-finite words and numbers beyond a double's range are refused, not taken as 0.
+    for (const char* text : {"nan", "NaN", "-nan", " inf", "+INF", "-Infinity", "infx", "1e400",
+                             "-1e400", "1e-400", "1e99999999999999999999"})
+        EXPECT_EQ(ReadFiniteNumber(text), std::nullopt) << '"' << text << '"';
+    EXPECT_EQ(ReadFiniteNumber(std::string(400, '9')), std::nullopt);
+    // The words count only where the number would start.
+    EXPECT_EQ(ReadFiniteNumber("5nan"), 5);
+    EXPECT_EQ(ReadFiniteNumber("n"), 0);
+}
+
+TEST(CodePage, Utf8CharLengthMeasuresOneWellFormedCharacter) {
+    EXPECT_EQ(Utf8CharLength("ab"), 1u);
+    EXPECT_EQ(Utf8CharLength("\xC3\xA9x"), 2u);
+    EXPECT_EQ(Utf8CharLength("\u20AC"), 3u);
+    EXPECT_EQ(Utf8CharLength("\U0001F600"), 4u);
+    for (const char* bad :
+         {"", "\x80", "\xC3", "\xC3(", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
+        EXPECT_EQ(Utf8CharLength(bad), 0u) << bad;
+}
+
 TEST(ReadWholeNumber, TruncatesAndClamps) {
     const std::pair<const char*, int> cases[] = {{"12.9", 12},
                                                  {"-12.9", -12},

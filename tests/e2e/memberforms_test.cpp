@@ -283,6 +283,54 @@ expect forms TFmemtrans
     EXPECT_EQ(run.status, 0) << run.err;
 }
 
+TEST_F(MemberForms, AmountsThatDoNotFitAreRefusedAndNeverReachTheBatch) {
+    ThreeMembers();
+    std::string script = R"(type Password tessary
+click Next
+menu InputTransactions1
+type Ememno 1
+type Etype 1
+)";
+    for (const char* bad : {"1e308", "nan", "inf", "-INF", "-1e9", "1e400", "100000000"}) {
+        script += std::string("type Eamount ") + bad +
+                  "\ntab\nexpect Eamount Invalid\nexpect focus Eamount\n";
+    }
+    script += R"(tab
+expect Eamount Invalid
+expect focus Eamount
+type Eamount 99999999.99
+tab
+expect focus Echeque
+click Next
+type Ememno 2
+type Etype 5
+type Eamount -9999999.99
+click Next
+click Previous
+expect Eamount -9999999.99
+type Eamount nan
+click Next
+expect Eamount Invalid
+expect focus Eamount
+expect Ememno 2
+click Close
+expect forms TFmemtrans
+type Eamount "Invalid"
+click Find
+expect forms TFmemtrans
+expect focus Eamount
+type Eamount 12
+click Close
+)";
+    const auto run = Run(script, kToday);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto batch = Batch();
+    ASSERT_EQ(batch.size(), 2u);
+    EXPECT_EQ(+batch[0].Amount, 99999999.99);
+    EXPECT_EQ(+batch[1].MemberNo, 2);
+    EXPECT_EQ(+batch[1].Amount, 12);  // never the refused amount, nor 0 in its place
+}
+
 TEST_F(MemberForms, FindGoesToTheFirstEntryOfAMemberAndKeepsTheEntryBeingKeyed) {
     ThreeMembers();
     const auto run = Run(R"(

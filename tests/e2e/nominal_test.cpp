@@ -110,6 +110,47 @@ expect Lm "Total - Count     1   Value     -100.00"
     EXPECT_EQ(+batch[1].Amount, 0);
 }
 
+TEST_F(CashBook, AmountsThatDoNotFitAreRefusedAndNeverReachTheBatch) {
+    std::string script = "menu InputTransactions2\nselect ListBox1 24\n";
+    for (const char* bad : {"1e308", "nan", "inf", "-INF", "-1e9", "1e400", "100000000"}) {
+        script +=
+            std::string("type Edit2 ") + bad + "\ntab\nexpect Edit2 Invalid\nexpect focus Edit2\n";
+    }
+    script += R"(tab
+expect Edit2 Invalid
+expect focus Edit2
+type Edit2 99999999.99
+type Edit3 biggest
+click Next
+select ListBox1 19
+type Edit2 -9999999.99
+type Edit3 smallest
+click Next
+click Previous
+expect Edit2 -9999999.99
+type Edit2 1e308
+click Next
+expect Edit2 Invalid
+expect focus Edit2
+expect Edit3 smallest
+click Previous
+expect Edit2 Invalid
+click Close
+expect forms TFnomtrans
+type Edit2 7
+click Close
+expect forms TFmain
+)";
+    const auto run = Script(script);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto batch = ReadRecords<NominalTransaction>(Data("ADMNOM.t32"));
+    ASSERT_EQ(batch.size(), 2u);
+    EXPECT_EQ(+batch[0].Amount, 99999999.99);
+    EXPECT_EQ(+batch[0].AccountNo, 124);
+    EXPECT_EQ(batch[1].Narrative.str(), "smallest");
+    EXPECT_EQ(+batch[1].Amount, 7);  // never the refused amount, nor 0 in its place
+}
+
 TEST_F(CashBook, ReopeningTheFormNeedsAFreshTotalButACleanMemberCheckWillDo) {
     auto run = Script("menu InputTransactions2\n" + Entry(24, "10", "x") + R"(
 click Close

@@ -1,6 +1,9 @@
 // Sign-on through tessary-script: passwords, the working date and the data folder.
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <set>
 
 #include "core/dates.h"
 #include "e2e/harness.h"
@@ -100,8 +103,9 @@ expect forms TFmain
     EXPECT_EQ(run.status, 0) << run.err;
 }
 
-TEST_F(SignOn, InvalidDateIsResetAndKeepsTheFocus) {
-    // With no period end yet, the working date left at 0 still passes both checks.
+TEST_F(SignOn, ImpossibleDateIsRefusedEvenWithNoPeriodEndYet) {
+    // As working date 0 it would pass both checks while no period end has been run, so the
+    // sign-on stays on the form with the date to mend, and the password may be used again.
     auto run = Run(R"(
 type Password tessary
 type EDate 31/02/2026
@@ -109,7 +113,12 @@ tab
 expect EDate dd/mm/yyyy
 expect focus EDate
 click Next
-expect forms TFmain
+expect forms TFstart
+expect EDate dd/mm/yyyy
+expect focus EDate
+type EDate 28/02/2026
+click Next
+expect TFmain "Tessary - New Credit Union - ADM - Saturday 28 February 2026"
 )",
                    kToday);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -121,7 +130,9 @@ expect forms TFmain
 type Password tessary
 type EDate nonsense
 click Next
-expect Lm "The date cannot be before the last period end date"
+expect forms TFstart
+expect EDate dd/mm/yyyy
+expect TFmain.Lm ""
 )",
               kToday);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -174,6 +185,35 @@ TEST_F(SignOn, ShortSystemRecordIsRewrittenAtFullLength) {
     // What the short file lacked reads as zero, not as unscrambled noise.
     EXPECT_EQ(+sys.LastPeriodEndDate, 0.0);
     EXPECT_EQ(+sys.ConsistencyTotal, 0);
+}
+
+TEST_F(SignOn, UnfitFolderArgumentIsRefusedBeforeAnythingIsMade) {
+    const auto listing = [&] {
+        std::set<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(program)) {
+            const std::string name = fs::relative(e.path(), program).string();
+            if (name != "script.txt" && name != "out.txt" && name != "err.txt") names.insert(name);
+        }
+        return names;
+    };
+    const auto before = listing();
+    const std::string outside = "tessary-outside-" + std::to_string(::getpid());
+    const std::string templateBytes = Slurp(program / "sys.d32");
+    for (const std::string& argument : std::vector<std::string>{".", "..", "../" + outside, "a/b",
+                                                                "a\\b", "-x", "CU\x01", "\xC3"}) {
+        const auto run = Run("print forms\n", kToday, argument);
+        EXPECT_EQ(run.status, 2) << argument;
+        EXPECT_EQ(run.out, "") << argument;
+        EXPECT_NE(run.err.find("cannot name the data folder"), std::string::npos) << run.err;
+        EXPECT_EQ(listing(), before) << argument;
+    }
+    EXPECT_FALSE(fs::exists(program.parent_path() / outside));
+    EXPECT_EQ(Slurp(program / "sys.d32"), templateBytes);
+
+    // A name of more than 8 characters keeps 8 of them, a UTF-8 letter whole.
+    const auto run = Run("print forms\n", kToday, "Kassenbücher");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(Data("sys.d32", "Kassenbü")));
 }
 
 TEST_F(SignOn, ExitButtonEndsTheProgram) {
