@@ -319,8 +319,7 @@ TEST_F(Posting, ABatchThatIsNoOrdinaryFileOrBeyondAnyRealSizeIsRefused) {
         ASSERT_TRUE(CreateEmptyFile(batch) && f.Open(batch, File::Access::ReadWrite));
         ASSERT_TRUE(f.Truncate(std::uint64_t{1} << 40));
     }
-    EXPECT_EQ(CheckMemberBatch(*app).unreadable,
-              "The batch cannot be read: a file is too large");
+    EXPECT_EQ(CheckMemberBatch(*app).unreadable, "The batch cannot be read: a file is too large");
     Post();
     EXPECT_EQ(app->main().Lm.caption, "The batch cannot be read: a file is too large");
     EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
@@ -333,7 +332,8 @@ TEST_F(Posting, AShortLedgerFailsTheRunInsteadOfWritingStaleAccounts) {
     std::filesystem::resize_file(Data("nomacc.d32"), 3 * sizeof(NominalAccountRecord));
     const auto before = testing::ReadBytes(Data("memacc.d32"));
     Post();
-    EXPECT_EQ(app->main().Lm.caption, "Posting failed, nothing was changed: a data file is damaged");
+    EXPECT_EQ(app->main().Lm.caption,
+              "Posting failed, nothing was changed: a data file is damaged");
     EXPECT_EQ(testing::ReadBytes(Data("memacc.d32")), before);
     EXPECT_EQ(testing::ReadBytes(Data("nomacc.d32")).size(), 3 * sizeof(NominalAccountRecord));
     EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
