@@ -9,6 +9,7 @@
 #include "core/dates.h"
 #include "core/fileset.h"
 #include "core/modal.h"
+#include "core/money.h"
 #include "core/setup.h"
 #include "core/text.h"
 
@@ -272,6 +273,17 @@ void TFmain::HelpClick() {
 void TFmain::ExitYesClick() {
     WarnUnpostedBatches();
     app_.ShutDown();
+}
+
+std::optional<double> TakeAmountField(ui::Edit& edit) {
+    // The mark itself stays refused: read leniently it would be 0, which deletes the entry.
+    std::optional<double> amount;
+    if (edit.text != "Invalid") amount = ReadAmount(edit.text);
+    if (!amount) {
+        edit.text = "Invalid";
+        edit.SetFocus();
+    }
+    return amount;
 }
 
 }  // namespace tessary

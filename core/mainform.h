@@ -3,6 +3,7 @@
 // and the prompt box through which commands ask their questions.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/app.h"
@@ -74,5 +75,9 @@ class TFmain : public ui::Form, public Desk {
 
     App& app_;
 };
+
+// Checks an amount field of an entry form: its amount, or nothing with "Invalid" shown and
+// the focus kept when the amount is refused.
+std::optional<double> TakeAmountField(ui::Edit& edit);
 
 }  // namespace tessary

@@ -236,14 +236,7 @@ void TFmemtrans::EtypeExit() {
 }
 
 std::optional<double> TFmemtrans::TakeAmount() {
-    // The mark itself stays refused: read leniently it would be 0, which deletes the entry.
-    std::optional<double> amount;
-    if (Eamount.text != "Invalid") amount = ReadAmount(Eamount.text);
-    if (!amount) {
-        Eamount.text = "Invalid";
-        Eamount.SetFocus();
-    }
-    return amount;
+    return TakeAmountField(Eamount);
 }
 
 void TFmemtrans::EamountExit() {

@@ -118,14 +118,7 @@ void TFnomtrans::Show() {
 }
 
 std::optional<double> TFnomtrans::TakeAmount() {
-    // The mark itself stays refused: read leniently it would be 0, which deletes the entry.
-    std::optional<double> amount;
-    if (Edit2.text != "Invalid") amount = ReadAmount(Edit2.text);
-    if (!amount) {
-        Edit2.text = "Invalid";
-        Edit2.SetFocus();
-    }
-    return amount;
+    return TakeAmountField(Edit2);
 }
 
 void TFnomtrans::Edit2Exit() {
