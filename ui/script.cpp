@@ -1,6 +1,8 @@
 #include "ui/script.h"
 
+#include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "core/text.h"
 
@@ -177,147 +179,169 @@ bool ScriptRunner::Step() {
     return false;
 }
 
-void ScriptRunner::Run(const std::vector<std::string>& a) {
-    const std::string& cmd = a[0];
-    const auto need = [&](std::size_t n) {
-        if (a.size() != n + 1) {
-            throw Stop{2, cmd + " takes " + std::to_string(n) + " argument" + (n == 1 ? "" : "s")};
-        }
-    };
-    const auto print = [&](const std::vector<std::string>& lines) {
-        for (const auto& l : lines) out_ << Cp1252ToUtf8(l) << "\n";
-    };
-    const auto focusOn = [&](Control& c) {
-        if (!c.form().visible) throw Stop{2, c.name() + " is on a form that is not shown"};
-        if (!c.CanFocus()) throw Stop{2, c.name() + " cannot take the focus (hidden or disabled)"};
-        c.form().SetFocus(c);
-    };
+void ScriptRunner::FocusOn(Control& c) {
+    if (!c.form().visible) throw Stop{2, c.name() + " is on a form that is not shown"};
+    if (!c.CanFocus()) throw Stop{2, c.name() + " cannot take the focus (hidden or disabled)"};
+    c.form().SetFocus(c);
+}
 
+void ScriptRunner::Print(const std::vector<std::string>& lines) {
+    for (const auto& l : lines) out_ << Cp1252ToUtf8(l) << "\n";
+}
+
+void ScriptRunner::AnswerDialog(std::optional<std::string> path) {
+    if (!services_.DialogOpen()) throw Stop{2, "no file dialog is open"};
+    services_.AnswerDialog(std::move(path));
+}
+
+void ScriptRunner::Run(const Args& a) {
+    const std::string& cmd = a[0];
     if (ui_.Terminated()) throw Stop{2, "the program has ended"};
-    const bool dialogCommand = cmd == "file" || cmd == "cancel";
-    const bool lookCommand =
-        cmd == "print" || cmd == "expect" || cmd == "expect-line" || cmd == "screenshot";
-    if (services_.DialogOpen() && !dialogCommand && !lookCommand) {
+    const auto& commands = Commands();
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [&cmd](const Command& c) { return c.word == cmd; });
+    const bool known = command != commands.end();
+    if (services_.DialogOpen() && !(known && command->whileDialog == WhileDialog::Allowed)) {
         throw Stop{2, "a file dialog is waiting for file or cancel"};
     }
-
-    if (cmd == "type") {
-        need(2);
-        auto& edit = Expect<Edit>(a[1], "an edit");
-        focusOn(edit);
-        // The keys go where the focus is: a field check that kept it elsewhere gets them.
-        auto* target = dynamic_cast<Edit*>(edit.form().focused());
-        if (target && !target->readOnly) target->text = target->Typed(a[2]);
-    } else if (cmd == "focus") {
-        need(1);
-        focusOn(FindControl(a[1]));
-    } else if (cmd == "tab") {
-        need(0);
-        Form& form = Active();
-        if (Control* next = form.NextInTabOrder(form.focused())) form.SetFocus(*next);
-    } else if (cmd == "click") {
-        need(1);
-        auto& button = Expect<Button>(a[1], "a button");
-        if (!button.form().visible || !button.visible || !button.enabled) {
-            throw Stop{2, a[1] + " is hidden or disabled"};
-        }
-        ui_.Click(button);
-    } else if (cmd == "menu") {
-        need(1);
-        Form& form = Active();
-        MenuItem* item = form.menu ? form.menu->Find(a[1]) : nullptr;
-        if (!item) throw Stop{2, "unknown menu item " + a[1] + " on " + form.name()};
-        if (!form.menu->Usable(*item)) throw Stop{2, "menu item " + a[1] + " is disabled"};
-        ui_.ChooseMenu(*item);
-    } else if (cmd == "select") {
-        need(2);
-        Control& c = FindControl(a[1]);
-        const auto n = WholeArg(a[2]);
-        if (!n) throw Stop{2, "row must be a whole number"};
-        if (auto* list = dynamic_cast<ListBox*>(&c)) {
-            if (*n < 0 || *n >= static_cast<int>(list->items.size())) throw Stop{2, "no such row"};
-            focusOn(*list);
-            list->itemIndex = *n;
-        } else if (auto* grid = dynamic_cast<StringGrid*>(&c)) {
-            if (*n < grid->fixedRows || *n >= grid->RowCount()) throw Stop{2, "no such row"};
-            focusOn(*grid);
-            grid->row = *n;
-            if (grid->OnSelectCell) grid->OnSelectCell();
-        } else {
-            throw Stop{2, a[1] + " is not a list box or grid"};
-        }
-        if (c.OnClick) c.OnClick();
-        ui_.Refresh();
-    } else if (cmd == "key") {
-        need(2);
-        Control& c = FindControl(a[1]);
-        char key = 0;
-        if (a[2] == "Enter") {
-            key = '\r';
-        } else if (a[2] == "Escape") {
-            key = 27;
-        } else if (a[2].size() == 1) {
-            key = a[2][0];
-        } else {
-            throw Stop{2, "key is Enter, Escape or one character"};
-        }
-        focusOn(c);
-        if (Control* focused = c.form().focused()) ui_.PressKey(*focused, key);
-    } else if (cmd == "cell") {
-        need(4);
-        auto& grid = Expect<StringGrid>(a[1], "a grid");
-        const auto r = WholeArg(a[2]);
-        const auto col = WholeArg(a[3]);
-        if (!r || !col || *r < grid.fixedRows || *r >= grid.RowCount() || *col < 0 ||
-            *col >= grid.ColCount()) {
-            throw Stop{2, "no such cell"};
-        }
-        if (!grid.editable) throw Stop{2, a[1] + " cannot be edited"};
-        focusOn(grid);
-        grid.row = *r;
-        grid.col = *col;
-        grid.Cell(*r, *col) = a[4];
-        ui_.Refresh();
-    } else if (cmd == "file" || cmd == "cancel") {
-        need(cmd == "file" ? 1 : 0);
-        if (!services_.DialogOpen()) throw Stop{2, "no file dialog is open"};
-        services_.AnswerDialog(cmd == "file" ? std::optional<std::string>(a[1]) : std::nullopt);
-    } else if (cmd == "print") {
-        need(1);
-        if (a[1] == "clipboard") {
-            std::string text = Cp1252ToUtf8(services_.clipboard);
-            if (!text.empty() && text.back() != '\n') text += '\n';
-            out_ << text;
-        } else {
-            print(TextOf(a[1]));
-        }
-    } else if (cmd == "expect") {
-        need(2);
-        const auto lines = TextOf(a[1]);
-        const bool several = a[1] == "clipboard" || lines.size() != 1;
-        const std::string actual = several ? Join(lines, "\n") : lines[0];
-        const std::string wanted = several ? Unescape(a[2]) : a[2];
-        if (actual != wanted) {
-            throw Stop{1, "expected " + a[1] + " to be \"" + Cp1252ToUtf8(wanted) +
-                              "\" but it is \"" + Cp1252ToUtf8(actual) + "\""};
-        }
-    } else if (cmd == "expect-line") {
-        need(3);
-        const auto lines = TextOf(a[1]);
-        const auto n = WholeArg(a[2]);
-        if (!n || *n < 0) throw Stop{2, "line must be a whole number"};
-        const std::string actual =
-            *n < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(*n)] : "";
-        if (actual != a[3]) {
-            throw Stop{1, "expected line " + a[2] + " of " + a[1] + " to be \"" +
-                              Cp1252ToUtf8(a[3]) + "\" but it is \"" + Cp1252ToUtf8(actual) + "\""};
-        }
-    } else if (cmd == "screenshot") {
-        need(1);
-        ui_.backend().Screenshot(Active(), a[1]);
-    } else {
-        throw Stop{2, "unknown command " + cmd};
+    if (!known) throw Stop{2, "unknown command " + cmd};
+    const std::size_t n = command->args;
+    if (a.size() != n + 1) {
+        throw Stop{2, cmd + " takes " + std::to_string(n) + " argument" + (n == 1 ? "" : "s")};
     }
+    command->run(*this, a);
+}
+
+// Every command of the script language. While a file dialog waits, only the commands that
+// answer it and those that only look are allowed.
+const std::vector<ScriptRunner::Command>& ScriptRunner::Commands() {
+    static const std::vector<Command> commands = {
+        {"type", 2, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) {
+             auto& edit = r.Expect<Edit>(a[1], "an edit");
+             r.FocusOn(edit);
+             // The keys go where the focus is: a field check that kept it elsewhere gets them.
+             auto* target = dynamic_cast<Edit*>(edit.form().focused());
+             if (target && !target->readOnly) target->text = target->Typed(a[2]);
+         }},
+        {"focus", 1, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) { r.FocusOn(r.FindControl(a[1])); }},
+        {"tab", 0, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args&) {
+             Form& form = r.Active();
+             if (Control* next = form.NextInTabOrder(form.focused())) form.SetFocus(*next);
+         }},
+        {"click", 1, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) {
+             auto& button = r.Expect<Button>(a[1], "a button");
+             if (!button.form().visible || !button.visible || !button.enabled) {
+                 throw Stop{2, a[1] + " is hidden or disabled"};
+             }
+             r.ui_.Click(button);
+         }},
+        {"menu", 1, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) {
+             Form& form = r.Active();
+             MenuItem* item = form.menu ? form.menu->Find(a[1]) : nullptr;
+             if (!item) throw Stop{2, "unknown menu item " + a[1] + " on " + form.name()};
+             if (!form.menu->Usable(*item)) throw Stop{2, "menu item " + a[1] + " is disabled"};
+             r.ui_.ChooseMenu(*item);
+         }},
+        {"select", 2, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) {
+             Control& c = r.FindControl(a[1]);
+             const auto n = WholeArg(a[2]);
+             if (!n) throw Stop{2, "row must be a whole number"};
+             if (auto* list = dynamic_cast<ListBox*>(&c)) {
+                 if (*n < 0 || *n >= static_cast<int>(list->items.size()))
+                     throw Stop{2, "no such row"};
+                 r.FocusOn(*list);
+                 list->itemIndex = *n;
+             } else if (auto* grid = dynamic_cast<StringGrid*>(&c)) {
+                 if (*n < grid->fixedRows || *n >= grid->RowCount()) throw Stop{2, "no such row"};
+                 r.FocusOn(*grid);
+                 grid->row = *n;
+                 if (grid->OnSelectCell) grid->OnSelectCell();
+             } else {
+                 throw Stop{2, a[1] + " is not a list box or grid"};
+             }
+             if (c.OnClick) c.OnClick();
+             r.ui_.Refresh();
+         }},
+        {"key", 2, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) {
+             Control& c = r.FindControl(a[1]);
+             char key = 0;
+             if (a[2] == "Enter") {
+                 key = '\r';
+             } else if (a[2] == "Escape") {
+                 key = 27;
+             } else if (a[2].size() == 1) {
+                 key = a[2][0];
+             } else {
+                 throw Stop{2, "key is Enter, Escape or one character"};
+             }
+             r.FocusOn(c);
+             if (Control* focused = c.form().focused()) r.ui_.PressKey(*focused, key);
+         }},
+        {"cell", 4, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) {
+             auto& grid = r.Expect<StringGrid>(a[1], "a grid");
+             const auto row = WholeArg(a[2]);
+             const auto col = WholeArg(a[3]);
+             if (!row || !col || *row < grid.fixedRows || *row >= grid.RowCount() || *col < 0 ||
+                 *col >= grid.ColCount()) {
+                 throw Stop{2, "no such cell"};
+             }
+             if (!grid.editable) throw Stop{2, a[1] + " cannot be edited"};
+             r.FocusOn(grid);
+             grid.row = *row;
+             grid.col = *col;
+             grid.Cell(*row, *col) = a[4];
+             r.ui_.Refresh();
+         }},
+        {"file", 1, WhileDialog::Allowed,
+         [](ScriptRunner& r, const Args& a) { r.AnswerDialog(a[1]); }},
+        {"cancel", 0, WhileDialog::Allowed,
+         [](ScriptRunner& r, const Args&) { r.AnswerDialog(std::nullopt); }},
+        {"print", 1, WhileDialog::Allowed,
+         [](ScriptRunner& r, const Args& a) {
+             if (a[1] == "clipboard") {
+                 std::string text = Cp1252ToUtf8(r.services_.clipboard);
+                 if (!text.empty() && text.back() != '\n') text += '\n';
+                 r.out_ << text;
+             } else {
+                 r.Print(r.TextOf(a[1]));
+             }
+         }},
+        {"expect", 2, WhileDialog::Allowed,
+         [](ScriptRunner& r, const Args& a) {
+             const auto lines = r.TextOf(a[1]);
+             const bool several = a[1] == "clipboard" || lines.size() != 1;
+             const std::string actual = several ? Join(lines, "\n") : lines[0];
+             const std::string wanted = several ? Unescape(a[2]) : a[2];
+             if (actual != wanted) {
+                 throw Stop{1, "expected " + a[1] + " to be \"" + Cp1252ToUtf8(wanted) +
+                                   "\" but it is \"" + Cp1252ToUtf8(actual) + "\""};
+             }
+         }},
+        {"expect-line", 3, WhileDialog::Allowed,
+         [](ScriptRunner& r, const Args& a) {
+             const auto lines = r.TextOf(a[1]);
+             const auto n = WholeArg(a[2]);
+             if (!n || *n < 0) throw Stop{2, "line must be a whole number"};
+             const std::string actual =
+                 *n < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(*n)] : "";
+             if (actual != a[3]) {
+                 throw Stop{1, "expected line " + a[2] + " of " + a[1] + " to be \"" +
+                                   Cp1252ToUtf8(a[3]) + "\" but it is \"" + Cp1252ToUtf8(actual) +
+                                   "\""};
+             }
+         }},
+        {"screenshot", 1, WhileDialog::Allowed,
+         [](ScriptRunner& r, const Args& a) { r.ui_.backend().Screenshot(r.Active(), a[1]); }},
+    };
+    return commands;
 }
 
 }  // namespace tessary::ui

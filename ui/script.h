@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/headless.h"
@@ -36,13 +37,29 @@ class ScriptRunner {
         std::string message;
     };
 
-    void Run(const std::vector<std::string>& args);
+    using Args = std::vector<std::string>;
+    // Whether a command may run while a file dialog waits for its answer.
+    enum class WhileDialog { Refused, Allowed };
+    // A command word, how many arguments follow it, and what it does with them (the word is
+    // args[0]).
+    struct Command {
+        std::string_view word;
+        std::size_t args;
+        WhileDialog whileDialog;
+        void (*run)(ScriptRunner& runner, const Args& args);
+    };
+    static const std::vector<Command>& Commands();
+
+    void Run(const Args& args);
     Form& Active() const;
     Control& FindControl(const std::string& path) const;
     template <typename T>
     T& Expect(const std::string& path, const char* what) const;
     // The text that print shows for a name: a control, a form or a service.
     std::vector<std::string> TextOf(const std::string& target) const;
+    void FocusOn(Control& c);
+    void Print(const std::vector<std::string>& lines);
+    void AnswerDialog(std::optional<std::string> path);
     void Finish(int status, const std::string& message);
 
     Ui& ui_;

@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ui/qt/qtservices.h"
+
 namespace tessary::ui {
 namespace {
 

@@ -17,6 +17,7 @@
 #include "core/mainform.h"
 #include "core/start.h"
 #include "ui/qt/qtbackend.h"
+#include "ui/qt/qtservices.h"
 
 namespace tessary {
 namespace {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ui/qt/qtbackend.h"
+#include "ui/qt/qtservices.h"
 
 class QApplication;
 

@@ -1,159 +1,27 @@
 #include "ui/qt/qtbackend.h"
 
 #include <QAbstractEventDispatcher>
-#include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QDate>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFontMetrics>
-#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QProcess>
-#include <QProxyStyle>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStandardPaths>
 #include <QStyle>
-#include <QTableWidget>
 #include <QTimer>
-#include <QUrl>
-#include <QValidator>
 #include <QWindow>
 #include <algorithm>
-#include <array>
 #include <unordered_map>
 
-#include "core/text.h"
+#include "ui/qt/controls/adapter.h"
+#include "ui/qt/convert.h"
 
 namespace tessary::ui {
 
 namespace {
-
-QString ToQt(std::string_view cp1252) {
-    const std::string utf8 = Cp1252ToUtf8(cp1252);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string FromQt(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return Utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
-
-QColor ToQColor(Colour c) {
-    return QColor(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>(c & 0xFF));
-}
-
-// Whether the record text can hold the character; typing any other is refused.
-bool InCp1252(QChar c) {
-    static const std::array<char16_t, 128> high = [] {
-        std::array<char16_t, 128> table{};
-        for (int b = 0x80; b <= 0xFF; ++b) {
-            const QString s = ToQt(std::string(1, static_cast<char>(b)));
-            table[static_cast<std::size_t>(b - 0x80)] = s.size() == 1 ? s[0].unicode() : u'\0';
-        }
-        return table;
-    }();
-    if (c.unicode() < 0x80) return true;
-    return std::find(high.begin(), high.end(), c.unicode()) != high.end();
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) out += '\n';
-        out += lines[i];
-    }
-    return out;
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    if (text.empty()) return lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find('\n', start);
-        lines.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
-        if (end == std::string_view::npos) return lines;
-        start = end + 1;
-    }
-}
-
-QFont FormFont(const Form& form) {
-    QFont font(ToQt(form.fontName));
-    font.setPointSize(std::max(1, form.fontSize));
-    return font;
-}
-
-QFont ControlFont(const Form& form, const Control& c) {
-    QFont font = FormFont(form);
-    if (!c.font.name.empty()) font.setFamily(ToQt(c.font.name));
-    if (c.font.pixelHeight > 0) {
-        font.setPixelSize(c.font.pixelHeight);
-    } else if (c.font.size > 0) {
-        font.setPointSize(c.font.size);
-    }
-    font.setBold(c.font.bold);
-    font.setItalic(c.font.italic);
-    return font;
-}
-
-Qt::FocusPolicy PolicyOf(const Control& c) {
-    switch (c.kind()) {
-        case Control::Kind::Label:
-            return Qt::NoFocus;
-        case Control::Kind::Button:
-            // A mouse click on a button does not move the focus itself: the form manager does,
-            // once, running the field checks of the control left.
-            return c.tabStop ? Qt::TabFocus : Qt::NoFocus;
-        default:
-            return c.tabStop ? Qt::StrongFocus : Qt::ClickFocus;
-    }
-}
-
-const char* const kPasswordChar = "tessaryPasswordChar";
-
-class Cp1252Validator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (QChar c : input) {
-            if (!InCp1252(c)) return Invalid;
-        }
-        return Acceptable;
-    }
-};
-
-// Password fields show the form's password character rather than the style's bullet.
-class EchoStyle : public QProxyStyle {
-  public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returned) const override {
-        if (hint == SH_LineEdit_PasswordCharacter && widget) {
-            const QVariant c = widget->property(kPasswordChar);
-            if (c.isValid()) return c.toInt();
-        }
-        return QProxyStyle::styleHint(hint, option, widget, returned);
-    }
-};
 
 // The client area: the form's colour and picture under its controls.
 class ClientArea : public QWidget {
@@ -185,49 +53,27 @@ class FormWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
-struct ControlView {
-    Control* model = nullptr;
-    QWidget* widget = nullptr;
-    // What the view last showed of list, grid and memo contents, so that a refresh touches
-    // only what changed.
-    std::vector<std::string> shownItems;
-    std::vector<std::vector<std::string>> shownCells;
-    std::string shownText;
-    int shownFixed = -1;
-    bool shownEditable = false;
-};
-
 struct FormView {
     Form* form = nullptr;
     FormWindow* window = nullptr;
     ClientArea* client = nullptr;
-    std::vector<ControlView> controls;
+    std::vector<std::unique_ptr<ControlAdapter>> controls;
     std::vector<Control*> tabChain;
-    std::vector<std::pair<const MenuItem*, std::size_t>> menuShape;
-    std::vector<std::pair<const MenuItem*, QAction*>> menuActions;
+    MenuAdapter menu;
     std::string pictureFile;
     bool pictureLoaded = false;
 };
 
-// Captions of menu items, depth first, with how many items each holds: when this changes,
-// the menu bar is built again.
-void MenuShape(const std::vector<std::unique_ptr<MenuItem>>& items,
-               std::vector<std::pair<const MenuItem*, std::size_t>>& shape) {
-    for (const auto& item : items) {
-        shape.emplace_back(item.get(), item->items.size());
-        MenuShape(item->items, shape);
-    }
-}
-
 }  // namespace
 
-class QtBackend::Impl : public QObject {
+class QtBackend::Impl : public ControlHost {
   public:
     Impl();
     ~Impl() override;
 
     struct Hit {
         FormView* view = nullptr;
+        ControlAdapter* adapter = nullptr;
         Control* control = nullptr;
     };
 
@@ -236,28 +82,26 @@ class QtBackend::Impl : public QObject {
     FormView& Ensure(Form& form);
     Hit Locate(const QWidget* widget) const;
     QWidget* WidgetOf(const Control& control) const;
-    bool Live(const Form& form) const { return ui && ui->ActiveForm() == &form; }
     // Disconnects the window's widgets and actions from the models' handlers.
     void Detach(FormView& v) {
         for (QObject* child : v.window->findChildren<QObject*>())
             disconnect(child, nullptr, this, nullptr);
     }
 
+    bool Live(const Form& form) const override { return ui && ui->ActiveForm() == &form; }
+    void Click(Button& button) override { ui->Click(button); }
+    void ChooseMenu(MenuItem& item) override { ui->ChooseMenu(item); }
+    void RefreshAll() override;
+    QStyle& EditStyle() override { return *editStyle; }
+
     void AddControl(FormView& v, Control& c);
-    void BuildMenu(FormView& v);
-    void AddMenuItem(FormView& v, QWidget* parent, MenuItem& item);
     void SyncWindow(FormView& v);
-    void SyncMenu(FormView& v);
-    void SyncControl(FormView& v, ControlView& cv);
-    void SyncGrid(ControlView& cv, StringGrid& m, QTableWidget& t);
     void SyncTabOrder(FormView& v);
     void Place(FormView& v, bool& maximise);
-    void RefreshAll();
     void SyncFocus();
     void QueueFocusSync();
     void RaiseActive();
 
-    void EditTyped(QLineEdit& e, Edit& m, const QString& typed);
     void OnFocusChanged(QWidget* old, QWidget* now);
     bool KeyPress(QWidget* target, QKeyEvent* event);
     void MoveFocus(Control& from, bool backward);
@@ -267,10 +111,9 @@ class QtBackend::Impl : public QObject {
     std::function<bool()> step;
     int screenWidth = 0;
     bool quitting = false;
-    EchoStyle echo;
+    std::unique_ptr<QStyle> editStyle = MakeEditStyle();
     std::vector<std::unique_ptr<FormView>> views;
     std::unordered_map<const QWidget*, Hit> owners;
-    int syncing = 0;  // the views are being set from the models: their signals are not the user's
     int focusChanging = 0;  // inside Qt's report of a focus change
     int syncingFocus = 0;   // Qt's focus is being set from the model's
     bool focusSyncQueued = false;
@@ -327,7 +170,7 @@ QWidget* QtBackend::Impl::WidgetOf(const Control& control) const {
     const FormView* v = ViewOf(control.form());
     if (!v) return nullptr;
     for (const auto& cv : v->controls) {
-        if (cv.model == &control) return cv.widget;
+        if (&cv->model() == &control) return cv->widget();
     }
     return nullptr;
 }
@@ -354,174 +197,12 @@ FormView& QtBackend::Impl::Ensure(Form& form) {
 }
 
 void QtBackend::Impl::AddControl(FormView& v, Control& c) {
-    // The view's own records of this control, for the handlers below: the view outlives them.
-    FormView* view = &v;
-    const std::size_t index = v.controls.size();
-    QWidget* w = nullptr;
-    switch (c.kind()) {
-        case Control::Kind::Label: {
-            auto* label = new QLabel(v.client);
-            label->setTextFormat(Qt::PlainText);
-            w = label;
-            break;
-        }
-        case Control::Kind::Edit: {
-            auto& m = static_cast<Edit&>(c);
-            auto* edit = new QLineEdit(v.client);
-            edit->setValidator(new Cp1252Validator(edit));
-            edit->setProperty(kPasswordChar, static_cast<int>(u'*'));
-            edit->setStyle(&echo);
-            connect(edit, &QLineEdit::textEdited, this,
-                    [this, edit, &m](const QString& typed) { EditTyped(*edit, m, typed); });
-            w = edit;
-            break;
-        }
-        case Control::Kind::Button: {
-            auto& m = static_cast<Button&>(c);
-            auto* button = new QPushButton(v.client);
-            button->setAutoDefault(false);
-            connect(button, &QPushButton::clicked, this, [this, &m] {
-                if (Live(m.form())) ui->Click(m);
-            });
-            w = button;
-            break;
-        }
-        case Control::Kind::ListBox: {
-            auto& m = static_cast<ListBox&>(c);
-            auto* list = new QListWidget(v.client);
-            list->setSelectionMode(QAbstractItemView::SingleSelection);
-            connect(list, &QListWidget::currentRowChanged, this, [this, &m](int row) {
-                if (syncing) return;
-                m.itemIndex = row;
-                if (Live(m.form()) && m.OnClick) m.OnClick();
-                RefreshAll();
-            });
-            connect(list, &QListWidget::itemDoubleClicked, this, [this, &m](QListWidgetItem*) {
-                if (syncing || !Live(m.form())) return;
-                if (m.OnDblClick) m.OnDblClick();
-                RefreshAll();
-            });
-            w = list;
-            break;
-        }
-        case Control::Kind::Grid: {
-            auto& m = static_cast<StringGrid&>(c);
-            auto* table = new QTableWidget(v.client);
-            table->horizontalHeader()->hide();
-            table->verticalHeader()->hide();
-            table->horizontalHeader()->setMinimumSectionSize(1);
-            table->verticalHeader()->setMinimumSectionSize(1);
-            table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-            table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-            table->setSelectionMode(QAbstractItemView::SingleSelection);
-            table->setSelectionBehavior(QAbstractItemView::SelectItems);
-            table->setWordWrap(false);
-            connect(table, &QTableWidget::itemChanged, this,
-                    [this, view, index, &m](QTableWidgetItem* item) {
-                        if (syncing) return;
-                        const auto r = static_cast<std::size_t>(item->row());
-                        const auto col = static_cast<std::size_t>(item->column());
-                        if (item->row() < 0 || r >= m.cells.size() || item->column() < 0 ||
-                            col >= m.cells[r].size())
-                            return;
-                        m.cells[r][col] = FromQt(item->text());
-                        auto& shown = view->controls[index].shownCells;
-                        if (r < shown.size() && col < shown[r].size())
-                            shown[r][col] = m.cells[r][col];
-                    });
-            connect(table, &QTableWidget::currentCellChanged, this,
-                    [this, &m](int r, int col, int, int) {
-                        if (syncing || r < m.fixedRows || r < 0 || col < 0) return;
-                        if (r == m.row && col == m.col) return;
-                        m.row = r;
-                        m.col = col;
-                        if (Live(m.form()) && m.OnSelectCell) m.OnSelectCell();
-                        RefreshAll();
-                    });
-            // A mouse press on a row is the grid's click (the reconciliation ticks by it).
-            connect(table, &QTableWidget::cellPressed, this, [this, &m](int r, int col) {
-                if (syncing || r < m.fixedRows || r < 0 || col < 0 || !Live(m.form())) return;
-                m.row = r;
-                m.col = col;
-                if (m.OnClick) m.OnClick();
-                RefreshAll();
-            });
-            w = table;
-            break;
-        }
-        case Control::Kind::Memo: {
-            auto& m = static_cast<Memo&>(c);
-            auto* memo = new QPlainTextEdit(v.client);
-            memo->setTabChangesFocus(true);
-            // A memo shows its lines as placed, from the first, like a page: no scrolling.
-            memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-            connect(memo, &QPlainTextEdit::textChanged, this, [this, view, index, memo, &m] {
-                if (syncing) return;
-                auto& shown = view->controls[index].shownText;
-                shown = FromQt(memo->toPlainText());
-                m.lines = SplitLines(shown);
-            });
-            w = memo;
-            break;
-        }
-    }
-    w->setFocusPolicy(PolicyOf(c));
+    auto adapter = MakeAdapter(c, v.client, *this);
+    QWidget* w = adapter->widget();
+    w->setFocusPolicy(adapter->Policy());
     w->setObjectName(ToQt(c.name()));
-    owners[w] = Hit{&v, &c};
-    v.controls.push_back(ControlView{&c, w, {}, {}, {}, -1, false});
-}
-
-void QtBackend::Impl::AddMenuItem(FormView& v, QWidget* parent, MenuItem& item) {
-    if (item.caption == "-") {
-        auto* separator = new QAction(parent);
-        separator->setSeparator(true);
-        parent->addAction(separator);
-        return;
-    }
-    Form* form = v.form;
-    if (item.items.empty()) {
-        auto* action = new QAction(ToQt(item.caption), parent);
-        connect(action, &QAction::triggered, this, [this, form, &item] {
-            if (Live(*form) && form->menu && form->menu->Usable(item)) ui->ChooseMenu(item);
-        });
-        parent->addAction(action);
-        v.menuActions.emplace_back(&item, action);
-        return;
-    }
-    auto* menu = new QMenu(ToQt(item.caption), parent);
-    parent->addAction(menu->menuAction());
-    v.menuActions.emplace_back(&item, menu->menuAction());
-    for (auto& sub : item.items) AddMenuItem(v, menu, *sub);
-}
-
-void QtBackend::Impl::BuildMenu(FormView& v) {
-    v.menuActions.clear();
-    if (!v.form->menu) {
-        if (v.window->menuWidget()) v.window->setMenuWidget(nullptr);
-        return;
-    }
-    auto* bar = new QMenuBar(v.window);
-    // The menu grows with the form's font, so it stays readable on wide screens.
-    bar->setFont(FormFont(*v.form));
-    for (auto& item : v.form->menu->items) AddMenuItem(v, bar, *item);
-    v.window->setMenuBar(bar);
-}
-
-void QtBackend::Impl::SyncMenu(FormView& v) {
-    std::vector<std::pair<const MenuItem*, std::size_t>> shape;
-    if (v.form->menu) MenuShape(v.form->menu->items, shape);
-    const bool hadMenu = v.window->menuWidget() != nullptr;
-    if (shape != v.menuShape || hadMenu != (v.form->menu != nullptr)) {
-        v.menuShape = shape;
-        BuildMenu(v);
-    }
-    for (auto& [item, action] : v.menuActions) {
-        const QString text = ToQt(item->caption);
-        if (action->text() != text) action->setText(text);
-        if (action->isEnabled() != item->enabled) action->setEnabled(item->enabled);
-    }
+    owners[w] = Hit{&v, adapter.get(), &c};
+    v.controls.push_back(std::move(adapter));
 }
 
 void QtBackend::Impl::SyncWindow(FormView& v) {
@@ -549,15 +230,17 @@ void QtBackend::Impl::SyncWindow(FormView& v) {
     for (std::size_t i = v.controls.size(); i < f.controls().size(); ++i) {
         AddControl(v, *f.controls()[i]);
     }
-    SyncMenu(v);
-    for (auto& cv : v.controls) SyncControl(v, cv);
+    v.menu.Sync(*v.window, f, *this);
+    ++syncing;
+    for (auto& cv : v.controls) cv->Sync();
+    --syncing;
     SyncTabOrder(v);
 }
 
 void QtBackend::Impl::SyncTabOrder(FormView& v) {
     std::vector<Control*> order;
     for (const auto& cv : v.controls) {
-        if (cv.model->kind() != Control::Kind::Label) order.push_back(cv.model);
+        if (cv->model().kind() != Control::Kind::Label) order.push_back(&cv->model());
     }
     std::stable_sort(order.begin(), order.end(),
                      [](Control* a, Control* b) { return a->tabOrder < b->tabOrder; });
@@ -566,219 +249,6 @@ void QtBackend::Impl::SyncTabOrder(FormView& v) {
     for (std::size_t i = 1; i < order.size(); ++i) {
         QWidget::setTabOrder(WidgetOf(*order[i - 1]), WidgetOf(*order[i]));
     }
-}
-
-void QtBackend::Impl::SyncControl(FormView& v, ControlView& cv) {
-    Control& c = *cv.model;
-    QWidget* w = cv.widget;
-    ++syncing;
-    const QFont font = ControlFont(*v.form, c);
-    if (w->font() != font) w->setFont(font);
-
-    QPalette palette = w->palette();
-    const QPalette before = palette;
-    const auto paint = [&palette](QPalette::ColorRole role, const QColor& colour, bool disabled) {
-        palette.setColor(QPalette::Active, role, colour);
-        palette.setColor(QPalette::Inactive, role, colour);
-        // Disabled text keeps the style's grey, as on any desktop.
-        if (disabled) palette.setColor(QPalette::Disabled, role, colour);
-    };
-    const QColor ink = ToQColor(c.font.colour);
-    const QColor paper = ToQColor(c.colour);
-    QRect place(c.left, c.top, c.width, c.height);
-
-    switch (c.kind()) {
-        case Control::Kind::Label: {
-            auto& m = static_cast<Label&>(c);
-            auto* label = static_cast<QLabel*>(w);
-            const QString text = ToQt(m.caption);
-            if (label->text() != text) label->setText(text);
-            const Qt::Alignment align =
-                Qt::AlignTop | (m.alignment == Alignment::Left     ? Qt::AlignLeft
-                                : m.alignment == Alignment::Center ? Qt::AlignHCenter
-                                                                   : Qt::AlignRight);
-            if (label->alignment() != align) label->setAlignment(align);
-            paint(QPalette::WindowText, ink, false);
-            if (label->autoFillBackground() == m.transparent)
-                label->setAutoFillBackground(!m.transparent);
-            if (!m.transparent) paint(QPalette::Window, paper, true);
-            if (m.autoSize) {
-                // A right-aligned label keeps its right edge as its text grows or shrinks.
-                const QSize size = label->sizeHint();
-                const int x = m.alignment == Alignment::Right && m.width > 0
-                                  ? m.left + m.width - size.width()
-                                  : m.left;
-                place = QRect(x, m.top, size.width(), size.height());
-            }
-            break;
-        }
-        case Control::Kind::Edit: {
-            auto& m = static_cast<Edit&>(c);
-            auto* edit = static_cast<QLineEdit*>(w);
-            const QString text = ToQt(m.text);
-            // A text set longer than the limit is shown whole; the user can only shorten it.
-            const int limit =
-                m.maxLength > 0 ? std::max<int>(m.maxLength, static_cast<int>(text.size())) : 32767;
-            if (edit->maxLength() != limit) edit->setMaxLength(limit);
-            if (edit->text() != text) edit->setText(text);
-            if (m.passwordChar) {
-                const int shown = ToQt(std::string(1, m.passwordChar))[0].unicode();
-                if (edit->property(kPasswordChar).toInt() != shown) {
-                    edit->setProperty(kPasswordChar, shown);
-                    QEvent restyle(QEvent::StyleChange);
-                    QCoreApplication::sendEvent(edit, &restyle);
-                }
-            }
-            const auto mode = m.passwordChar ? QLineEdit::Password : QLineEdit::Normal;
-            if (edit->echoMode() != mode) edit->setEchoMode(mode);
-            if (edit->isReadOnly() != m.readOnly) edit->setReadOnly(m.readOnly);
-            paint(QPalette::Text, ink, false);
-            paint(QPalette::Base, paper, true);
-            break;
-        }
-        case Control::Kind::Button: {
-            auto& m = static_cast<Button&>(c);
-            auto* button = static_cast<QPushButton*>(w);
-            const QString text = ToQt(m.caption);
-            if (button->text() != text) button->setText(text);
-            if (button->isDefault() != m.isDefault) button->setDefault(m.isDefault);
-            paint(QPalette::ButtonText, ink, false);
-            break;
-        }
-        case Control::Kind::ListBox: {
-            auto& m = static_cast<ListBox&>(c);
-            auto* list = static_cast<QListWidget*>(w);
-            if (cv.shownItems != m.items) {
-                list->clear();
-                for (const auto& item : m.items) list->addItem(ToQt(item));
-                cv.shownItems = m.items;
-            }
-            const int index = m.itemIndex >= 0 && m.itemIndex < list->count() ? m.itemIndex : -1;
-            if (list->currentRow() != index) list->setCurrentRow(index);
-            paint(QPalette::Text, ink, false);
-            paint(QPalette::Base, paper, true);
-            break;
-        }
-        case Control::Kind::Grid:
-            SyncGrid(cv, static_cast<StringGrid&>(c), *static_cast<QTableWidget*>(w));
-            paint(QPalette::Text, ink, false);
-            paint(QPalette::Base, paper, true);
-            break;
-        case Control::Kind::Memo: {
-            auto& m = static_cast<Memo&>(c);
-            auto* memo = static_cast<QPlainTextEdit*>(w);
-            const std::string text = JoinLines(m.lines);
-            if (text != cv.shownText) {
-                // Lines added at the end are appended, keeping the place the user scrolled to.
-                if (!cv.shownText.empty() && text.size() > cv.shownText.size() + 1 &&
-                    text.compare(0, cv.shownText.size(), cv.shownText) == 0 &&
-                    text[cv.shownText.size()] == '\n') {
-                    memo->appendPlainText(
-                        ToQt(std::string_view(text).substr(cv.shownText.size() + 1)));
-                } else {
-                    memo->setPlainText(ToQt(text));
-                }
-                cv.shownText = text;
-            }
-            if (memo->isReadOnly() != m.readOnly) memo->setReadOnly(m.readOnly);
-            paint(QPalette::Text, ink, false);
-            paint(QPalette::Base, paper, true);
-            break;
-        }
-    }
-    if (!(palette == before)) w->setPalette(palette);
-    if (w->geometry() != place) w->setGeometry(place);
-    if (w->isHidden() == c.visible) w->setVisible(c.visible);
-    if (w->isEnabled() != c.enabled) w->setEnabled(c.enabled);
-    const QString hint = ToQt(c.hint);
-    if (w->toolTip() != hint) w->setToolTip(hint);
-    if (w->focusPolicy() != PolicyOf(c)) w->setFocusPolicy(PolicyOf(c));
-    --syncing;
-}
-
-void QtBackend::Impl::SyncGrid(ControlView& cv, StringGrid& m, QTableWidget& t) {
-    const int rows = m.RowCount();
-    const int cols = m.ColCount();
-    const bool reshaped = t.rowCount() != rows || t.columnCount() != cols ||
-                          cv.shownFixed != m.fixedRows || cv.shownEditable != m.editable;
-    if (t.rowCount() != rows) t.setRowCount(rows);
-    if (t.columnCount() != cols) t.setColumnCount(cols);
-    for (int c = 0; c < cols; ++c) {
-        const int width = std::max(1, m.colWidths[static_cast<std::size_t>(c)]);
-        if (t.columnWidth(c) != width) t.setColumnWidth(c, width);
-    }
-    const int rowHeight = std::max(1, m.defaultRowHeight);
-    if (t.verticalHeader()->defaultSectionSize() != rowHeight) {
-        t.verticalHeader()->setDefaultSectionSize(rowHeight);
-    }
-    if (reshaped) {
-        cv.shownFixed = m.fixedRows;
-        cv.shownEditable = m.editable;
-        t.setEditTriggers(
-            m.editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                             QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
-                       : QAbstractItemView::NoEditTriggers);
-        t.setTabKeyNavigation(m.editable);
-    }
-    cv.shownCells.resize(static_cast<std::size_t>(rows));
-    const QBrush heading = t.palette().brush(QPalette::Button);
-    const QBrush headingInk(Qt::black);
-    const std::string none;
-    for (int r = 0; r < rows; ++r) {
-        const auto& cells = m.cells[static_cast<std::size_t>(r)];
-        auto& shown = cv.shownCells[static_cast<std::size_t>(r)];
-        if (shown.size() != static_cast<std::size_t>(cols))
-            shown.assign(static_cast<std::size_t>(cols), {});
-        for (int c = 0; c < cols; ++c) {
-            const std::string& text = static_cast<std::size_t>(c) < cells.size()
-                                          ? cells[static_cast<std::size_t>(c)]
-                                          : none;
-            QTableWidgetItem* item = t.item(r, c);
-            const bool fresh = !item || reshaped;
-            if (!item) {
-                item = new QTableWidgetItem;
-                t.setItem(r, c, item);
-            }
-            if (fresh) {
-                if (r < m.fixedRows) {
-                    // Heading rows: never the current cell, never edited.
-                    item->setFlags(Qt::NoItemFlags);
-                    item->setBackground(heading);
-                    item->setForeground(headingInk);
-                } else {
-                    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
-                                   (m.editable ? Qt::ItemIsEditable : Qt::NoItemFlags));
-                    item->setData(Qt::BackgroundRole, QVariant());
-                    item->setData(Qt::ForegroundRole, QVariant());
-                }
-            }
-            if (fresh || shown[static_cast<std::size_t>(c)] != text) {
-                item->setText(ToQt(text));
-                shown[static_cast<std::size_t>(c)] = text;
-            }
-        }
-    }
-    if (m.row >= 0 && m.row < rows && m.col >= 0 && m.col < cols &&
-        (t.currentRow() != m.row || t.currentColumn() != m.col)) {
-        t.setCurrentCell(m.row, m.col);
-    }
-}
-
-void QtBackend::Impl::EditTyped(QLineEdit& e, Edit& m, const QString& typed) {
-    if (syncing) return;
-    QString shown = typed;
-    if (m.upperCase) {
-        const QString upper = ToQt(UpperCase1252(FromQt(typed)));
-        if (upper != typed) {
-            const int at = e.cursorPosition();
-            ++syncing;
-            e.setText(upper);
-            e.setCursorPosition(at);
-            --syncing;
-            shown = upper;
-        }
-    }
-    m.text = FromQt(shown);
 }
 
 void QtBackend::Impl::Place(FormView& v, bool& maximise) {
@@ -892,16 +362,6 @@ bool QtBackend::Impl::KeyPress(QWidget* target, QKeyEvent* event) {
     if (!hit.control) return false;
     Control& c = *hit.control;
     if (!Live(c.form())) return true;
-    auto* table =
-        c.kind() == Control::Kind::Grid ? static_cast<QTableWidget*>(WidgetOf(c)) : nullptr;
-    QWidget* cellEditor = table && target != table ? target : nullptr;
-    const auto closeCell = [&](bool keep) {
-        if (!cellEditor) return;
-        QAbstractItemDelegate* delegate = table->itemDelegate();
-        if (keep) emit delegate->commitData(cellEditor);
-        emit delegate->closeEditor(cellEditor, keep ? QAbstractItemDelegate::NoHint
-                                                    : QAbstractItemDelegate::RevertModelCache);
-    };
     const auto chord =
         event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     switch (event->key()) {
@@ -909,17 +369,17 @@ bool QtBackend::Impl::KeyPress(QWidget* target, QKeyEvent* event) {
         case Qt::Key_Enter:
             if (chord) return false;
             // The form manager clicks the default button; Qt must not as well.
-            closeCell(true);
+            hit.adapter->CloseEditor(target, true);
             ui->PressKey(c, '\r');
             return true;
         case Qt::Key_Escape:
-            closeCell(false);
+            hit.adapter->CloseEditor(target, false);
             ui->PressKey(c, 27);
             return true;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
             if (chord) return false;
-            if (table && static_cast<StringGrid&>(c).editable) return false;  // from cell to cell
+            if (hit.adapter->TabStaysInside()) return false;  // from cell to cell
             MoveFocus(c, event->key() == Qt::Key_Backtab);
             return true;
         default:
@@ -1004,7 +464,7 @@ void QtBackend::Forget(Form& form) {
     auto at = std::find_if(d_->views.begin(), d_->views.end(),
                            [&form](const auto& v) { return v->form == &form; });
     if (at == d_->views.end()) return;
-    for (const auto& cv : (*at)->controls) d_->owners.erase(cv.widget);
+    for (const auto& cv : (*at)->controls) d_->owners.erase(cv->widget());
     d_->Detach(**at);
     (*at)->window->hide();
     // Deleted later: this may be running inside one of the window's own events.
@@ -1089,227 +549,6 @@ int QtBackend::ScreenWidth() {
     if (d_->screenWidth > 0) return d_->screenWidth;
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().width() : 800;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Desktop services
-
-std::string QtFileFilter(std::string_view filter) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t bar = filter.find('|', start);
-        parts.push_back(filter.substr(start, bar == std::string_view::npos ? bar : bar - start));
-        if (bar == std::string_view::npos) break;
-        start = bar + 1;
-    }
-    std::string out;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        std::string patterns;
-        std::string_view rest = parts[i + 1];
-        for (std::size_t start = 0; start <= rest.size();) {
-            std::size_t semi = rest.find(';', start);
-            if (semi == std::string_view::npos) semi = rest.size();
-            std::string_view pattern = rest.substr(start, semi - start);
-            while (!pattern.empty() && pattern.front() == ' ') pattern.remove_prefix(1);
-            while (!pattern.empty() && pattern.back() == ' ') pattern.remove_suffix(1);
-            if (!pattern.empty()) {
-                if (!patterns.empty()) patterns += ' ';
-                patterns += pattern;
-            }
-            start = semi + 1;
-        }
-        if (patterns.empty()) continue;
-        if (!out.empty()) out += ";;";
-        out += parts[i];
-        out += " (" + patterns + ")";
-    }
-    return out;
-}
-
-std::string WithExtension(std::string_view path, std::string_view ext) {
-    while (!ext.empty() && ext.front() == '.') ext.remove_prefix(1);
-    std::string out(path);
-    if (out.empty() || ext.empty()) return out;
-    const std::size_t slash = out.find_last_of("/\\");
-    const std::size_t dot = out.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        out += '.';
-        out += ext;
-    }
-    return out;
-}
-
-namespace {
-
-// "c:\" and other drive folders of the Windows design mean the user's home folder here.
-QString StartFolder(const std::string& dir) {
-    const bool drive = dir.size() >= 2 && dir[1] == ':' &&
-                       ((dir[0] >= 'a' && dir[0] <= 'z') || (dir[0] >= 'A' && dir[0] <= 'Z'));
-    if (dir.empty() || drive) return QDir::homePath();
-    const QString folder = ToQt(dir);
-    return QDir(folder).exists() ? folder : QDir::homePath();
-}
-
-std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool save) {
-    QFileDialog dialog(QApplication::activeWindow(), ToQt(options.title),
-                       StartFolder(options.initialDir));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const std::string filter = QtFileFilter(options.filter);
-    if (!filter.empty()) dialog.setNameFilter(ToQt(filter));
-    if (!options.defaultExt.empty()) dialog.setDefaultSuffix(ToQt(options.defaultExt));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    const std::string path = FromQt(dialog.selectedFiles().constFirst());
-    return save ? WithExtension(path, options.defaultExt) : path;
-}
-
-// Where a print job goes when there is no printer: a PDF in the user's documents.
-QString FallbackPdf(const std::string& title) {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    QString name;
-    for (QChar c : ToQt(title)) {
-        name += c.isLetterOrNumber() || c == ' ' || c == '-' ? c : QChar('_');
-    }
-    name = name.trimmed();
-    if (name.isEmpty()) name = "Tessary";
-    return QDir(folder).filePath(name + ".pdf");
-}
-
-class QtPrinter : public Printer {
-  public:
-    explicit QtPrinter(QPrinter& device) : device_(device) {}
-    ~QtPrinter() override { EndDoc(); }
-
-    void BeginDoc(const std::string& title) override {
-        EndDoc();
-        device_.setDocName(ToQt(title));
-        if (device_.outputFormat() == QPrinter::PdfFormat && device_.outputFileName().isEmpty()) {
-            device_.setOutputFileName(FallbackPdf(title));
-        }
-        if (!painter_.begin(&device_)) {
-            device_.setOutputFormat(QPrinter::PdfFormat);
-            device_.setOutputFileName(FallbackPdf(title));
-            if (!painter_.begin(&device_)) return;
-        }
-        painter_.setFont(font_);
-        painter_.setPen(Qt::black);
-    }
-    void EndDoc() override {
-        if (painter_.isActive()) painter_.end();
-    }
-    void NewPage() override {
-        if (painter_.isActive()) device_.newPage();
-    }
-    void SetFont(const std::string& name, int size) override {
-        font_ = QFont(ToQt(name), size > 0 ? size : 10);
-        if (painter_.isActive()) painter_.setFont(font_);
-    }
-    int TextHeight(const std::string&) override { return QFontMetrics(font_, &device_).height(); }
-    int PageHeight() override { return device_.height(); }
-    void TextOut(int x, int y, const std::string& text) override {
-        if (!painter_.isActive()) return;
-        painter_.drawText(QPoint(x, y + QFontMetrics(font_, &device_).ascent()), ToQt(text));
-    }
-
-  private:
-    QPrinter& device_;
-    QPainter painter_;
-    QFont font_{QStringLiteral("Courier New"), 10};
-};
-
-}  // namespace
-
-class QtServices::Impl {
-  public:
-    QPrinter& Device() {
-        if (!device) device = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        return *device;
-    }
-    std::unique_ptr<QPrinter> device;
-    std::unique_ptr<QtPrinter> printer;
-};
-
-QtServices::QtServices() : d_(std::make_unique<Impl>()) {}
-
-QtServices::~QtServices() {
-    d_->printer.reset();
-    d_->device.reset();
-}
-
-std::optional<std::string> QtServices::OpenFileDialog(const FileDialogOptions& options) {
-    return RunFileDialog(options, false);
-}
-
-std::optional<std::string> QtServices::SaveFileDialog(const FileDialogOptions& options) {
-    return RunFileDialog(options, true);
-}
-
-QPrinter& QtServices::Device() {
-    return d_->Device();
-}
-
-void QtServices::PrinterSetup() {
-    QPrintDialog dialog(&Device(), QApplication::activeWindow());
-    dialog.exec();
-}
-
-Printer& QtServices::GetPrinter() {
-    if (!d_->printer) d_->printer = std::make_unique<QtPrinter>(Device());
-    return *d_->printer;
-}
-
-void QtServices::SetClipboardText(const std::string& text) {
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(ToQt(text));
-}
-
-namespace {
-
-void OpenDocument(const QString& path) {
-    if (path.isEmpty()) return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-}
-
-}  // namespace
-
-void QtServices::ShellOpen(const std::string& file, const std::string&,
-                           const std::string& parameters, ShowState) {
-    const QString target = ToQt(file).trimmed();
-    const QString given = ToQt(parameters).trimmed();
-    if (target.isEmpty()) {
-        // Nothing named to start: a document given as the parameters still opens.
-        OpenDocument(given);
-        return;
-    }
-    if (target.contains(QStringLiteral("://")) ||
-        target.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive)) {
-        QDesktopServices::openUrl(QUrl(target));
-        return;
-    }
-    const QFileInfo info(target);
-    QString program;
-    if (info.isFile() && info.isExecutable()) {
-        program = info.absoluteFilePath();
-    } else if (!target.contains('/')) {
-        program = QStandardPaths::findExecutable(target);
-    }
-    if (!program.isEmpty()) {
-        QProcess::startDetached(program, given.split(' ', Qt::SkipEmptyParts));
-        return;
-    }
-    if (target.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) {
-        // A Windows program that is not here: what it was to open goes to the desktop's handler.
-        OpenDocument(given);
-        return;
-    }
-    OpenDocument(target);
-}
-
-std::chrono::year_month_day QtServices::Today() {
-    const QDate today = QDate::currentDate();
-    return std::chrono::year_month_day{std::chrono::year{today.year()},
-                                       std::chrono::month{static_cast<unsigned>(today.month())},
-                                       std::chrono::day{static_cast<unsigned>(today.day())}};
 }
 
 }  // namespace tessary::ui

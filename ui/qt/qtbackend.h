@@ -1,20 +1,15 @@
 #pragma once
-// The desktop front end: every form model drawn as a Qt window, the user's actions reported to
-// the form manager, and the machine's real services (file dialogs, printer, clipboard, shell).
-// Nothing outside this folder includes Qt; a QApplication must exist before these objects are
-// made and must outlive them.
+// The desktop front end: every form model drawn as a Qt window and the user's actions reported
+// to the form manager. Nothing outside this folder includes Qt; a QApplication must exist
+// before the backend is made and must outlive it.
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 
-#include "ui/platform.h"
 #include "ui/ui.h"
 
 class QMainWindow;
-class QPrinter;
 class QWidget;
 
 namespace tessary::ui {
@@ -53,36 +48,5 @@ class QtBackend : public Backend {
   private:
     std::unique_ptr<Impl> d_;
 };
-
-class QtServices : public Services {
-  public:
-    QtServices();
-    ~QtServices() override;
-    QtServices(const QtServices&) = delete;
-    QtServices& operator=(const QtServices&) = delete;
-
-    std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
-    std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
-    void PrinterSetup() override;
-    Printer& GetPrinter() override;
-    void SetClipboardText(const std::string& text) override;
-    void ShellOpen(const std::string& file, const std::string& verb, const std::string& parameters,
-                   ShowState show) override;
-    std::chrono::year_month_day Today() override;
-
-    // The printer that printer set-up chooses and print jobs draw on.
-    QPrinter& Device();
-
-    class Impl;
-
-  private:
-    std::unique_ptr<Impl> d_;
-};
-
-// "csv|*.csv|All files|*.*" (pairs of description and patterns, patterns split by ';') as a
-// Qt file dialog takes it: "csv (*.csv);;All files (*.*)".
-std::string QtFileFilter(std::string_view filter);
-// A chosen file name without an extension takes `ext`; "" stays "".
-std::string WithExtension(std::string_view path, std::string_view ext);
 
 }  // namespace tessary::ui
