@@ -26,6 +26,7 @@
 #include "core/mainform.h"
 #include "core/start.h"
 #include "members/posting.h"
+#include "reports/writer.h"
 #include "tools/gen_data.h"
 #include "ui/headless.h"
 
@@ -105,7 +106,7 @@ PostingRun CheckAndPost(Session& session) {
     PostingRun run;
     App& app = session.app;
     const auto start = Clock::now();
-    const BatchCheck check = CheckMemberBatch(app);
+    const BatchCheck check = CheckMemberBatch(app.state, app.Today());
     const auto checked = Clock::now();
     if (check.count != kBatchEntries || check.errors != 0) {
         run.error =
@@ -116,7 +117,8 @@ PostingRun CheckAndPost(Session& session) {
         run.error = "the data folder could not be opened for update";
         return run;
     }
-    PostMemberBatch(app);
+    const MemberPosting posting = PostMemberBatch(app.state);
+    WriteReport(app.state, posting.lines);  // the user's report is part of the run's work
     const auto posted = Clock::now();
     run.checkSeconds = Seconds(checked - start);
     run.postSeconds = Seconds(posted - checked);

@@ -26,10 +26,6 @@ std::string TypeName(int type) {
     return name;
 }
 
-std::string Money(double v, std::size_t width) {
-    return PadLeft(FixedText(v, 2), width);
-}
-
 template <typename Record>
 void AddRecord(std::string& log, const Record& record) {
     log.append(reinterpret_cast<const char*>(RecordBytes(record)), sizeof record);
@@ -66,8 +62,7 @@ bool EntryDateReadable(double date) {
     return std::isfinite(date) && date >= 0 && date < 2958466;  // up to 31/12/9999
 }
 
-BatchCheck CheckMemberBatch(App& app) {
-    RunState& s = app.state;
+BatchCheck CheckMemberBatch(RunState& s, double today) {
     BatchCheck result;
     BatchLock lock;
     if (!lock.Take(MemberBatchPath(s))) {
@@ -83,8 +78,6 @@ BatchCheck CheckMemberBatch(App& app) {
         result.unreadable = "The batch cannot be read: " + FileErrorText(error);
         return result;
     }
-    BeginReport(s);
-    const double today = app.Today();
     for (const MemberTransaction& entry : entries) {
         MemberTransaction& t = s.MemberTrans;
         t = entry;
@@ -120,17 +113,16 @@ BatchCheck CheckMemberBatch(App& app) {
             code = "AMOUNT";
             ++result.errors;
         }
-        AppendReportLine(s, PadLeft(std::to_string(t.MemberNo), 5) + " " +
-                                PadRight(name.substr(0, 24), 24) + " " +
-                                PadRight(TypeName(type), 16) + " " + Money(t.Amount, 10) + " " +
-                                PadRight(FormatDate(t.Date), 10) + " " + PadRight(code, 6));
+        result.lines.push_back(PadLeft(std::to_string(t.MemberNo), 5) + " " +
+                               PadRight(name.substr(0, 24), 24) + " " +
+                               PadRight(TypeName(type), 16) + " " + Money10(t.Amount) + " " +
+                               PadRight(FormatDate(t.Date), 10) + " " + PadRight(code, 6));
     }
-    AppendReportLine(s, "");
+    result.lines.emplace_back();
     std::string total =
         "Total - Count " + Whole5(result.count) + "  Value " + Money11(result.value);
     if (result.errors > 0) total += "  Errors " + Whole5(result.errors);
-    AppendReportLine(s, total);
-    EndReport(s);
+    result.lines.push_back(total);
     CloseFileSet(s, kEnquiry);
     return result;
 }
@@ -138,7 +130,7 @@ BatchCheck CheckMemberBatch(App& app) {
 void CheckTransactions(App& app) {
     RunState& s = app.state;
     TFmain& m = app.main();
-    const BatchCheck check = CheckMemberBatch(app);
+    const BatchCheck check = CheckMemberBatch(s, app.Today());
     if (!check.unreadable.empty()) {
         s.BatchChecked = false;
         m.Lm.caption = check.unreadable;
@@ -152,16 +144,10 @@ void CheckTransactions(App& app) {
         message +=
             "  " + PadLeft(std::to_string(check.errors), 3) + " Error(s) - must be corrected";
     }
-    m.Lm.caption = message;
-    m.L4.caption = "View Transactions ?";
-    const bool view = m.AskPrompt() == ui::ModalResult::OK;
-    m.L4.caption.clear();
-    m.OK.visible = m.Cancel.visible = false;
-    if (view) {
+    WriteReport(s, check.lines);
+    if (m.AskQuestion(message, "View Transactions ?")) {
         s.CommandCode = 323;
         ShowReport(app);
-    } else {
-        app.ui.Show(m);
     }
 }
 
@@ -172,19 +158,31 @@ void PostTransactions(App& app) {
         m.Lm.caption = "Please check transactions first";
         return;
     }
-    m.L4.caption = "Post Members Transactions ? " + s.UserCode;
-    const bool post = m.AskPrompt() == ui::ModalResult::OK;
-    m.L4.caption.clear();
-    m.OK.visible = m.Cancel.visible = false;
-    if (!post || !OpenFileSet(s, kUpdate)) {
-        app.ui.Show(m);
+    if (!m.AskQuestion(m.Lm.caption, "Post Members Transactions ? " + s.UserCode) ||
+        !OpenFileSet(s, kUpdate)) {
         return;
     }
-    PostMemberBatch(app);
+    const MemberPosting run = PostMemberBatch(s);
+    if (!run.refused.empty()) {
+        if (run.refused == kMsgRecheck) s.BatchChecked = false;
+        m.EnableMenus(true);
+        m.Lm.caption = run.refused;
+        return;
+    }
+    WriteReport(s, run.lines);
+    if (!run.outcome.committed) {
+        m.EnableMenus(true);
+        m.Lm.caption = OutcomeMessage(run.outcome, "Posting");
+        return;
+    }
+    // Posted; a safety copy that failed is said on the message line under the report.
+    if (!run.outcome.copied) m.Lm.caption = OutcomeMessage(run.outcome, "Posting");
+    s.CommandCode = 322;
+    ShowReport(app);
 }
 
-void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs) {
-    RunState& s = app.state;
+void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
+                           std::vector<std::string>& lines) {
     MemberRecord& m = s.Member;
     const MemberTransaction& t = s.MemberTrans;
     const double a = t.Amount;
@@ -270,9 +268,9 @@ void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs) {
         log.TransType = type;
         log.UserCode.set(s.UserCode);
         AddRecord(logs.memlog, log);
-        AppendReportLine(s, PadLeft(std::to_string(t.MemberNo), 5) + " " +
-                                PadRight(m.Name.str(), 30) + " " + PadRight(TypeName(type), 16) +
-                                " " + Money(amount, 10) + "  " + PadRight(FormatDate(t.Date), 10));
+        lines.push_back(PadLeft(std::to_string(t.MemberNo), 5) + " " + PadRight(m.Name.str(), 30) +
+                        " " + PadRight(TypeName(type), 16) + " " + Money10(amount) + "  " +
+                        PadRight(FormatDate(t.Date), 10));
     }
     if (t.TransType >= 5 && t.TransType <= 7) {
         NominalLogEntry& log = s.NominalLog;
@@ -288,33 +286,29 @@ void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs) {
     }
 }
 
-void PostMemberBatch(App& app) {
-    RunState& s = app.state;
-    TFmain& m = app.main();
+MemberPosting PostMemberBatch(RunState& s) {
+    MemberPosting run;
     const std::string batchPath = MemberBatchPath(s);
-    const auto stop = [&](const std::string& message) {
+    const auto refuse = [&](const std::string& why) {
         CloseFileSet(s, kUpdate);
-        m.EnableMenus(true);
-        m.Lm.caption = message;
-        app.ui.Show(m);
+        run.refused = why;
+        return run;
     };
     BatchLock lock;
-    if (!lock.Take(batchPath)) return stop(kMsgBatchInUse);
+    if (!lock.Take(batchPath)) return refuse(kMsgBatchInUse);
     int error = 0;
     std::vector<MemberTransaction> entries = ReadMemberBatch(batchPath, &error);
-    if (error != 0) return stop("The batch cannot be read: " + FileErrorText(error));
-    if (entries.empty()) return stop("No data");
+    if (error != 0) return refuse("The batch cannot be read: " + FileErrorText(error));
+    if (entries.empty()) return refuse("No data");
     // The batch may have changed since it was checked; what the check would refuse is never
     // posted.
     for (const MemberTransaction& t : entries) {
         if (!IsZeroMoney(t.Amount) && (!AmountFits(t.Amount) || !EntryDateReadable(t.Date))) {
-            s.BatchChecked = false;
-            return stop("Please check transactions first");
+            return refuse(kMsgRecheck);
         }
     }
 
     BeginRun(s);
-    BeginReport(s);
     TypeAmounts totals{};
     PostingLogs logs;
     // Members as the run leaves them, by record number; a member with several entries
@@ -333,7 +327,7 @@ void PostMemberBatch(App& app) {
             // untouched rather than written into a record that does not exist.
             continue;
         }
-        PostMemberTransaction(app, totals, logs);
+        PostMemberTransaction(s, totals, logs, run.lines);
         const MemberRecord& r = s.Member;
         for (double v : {+r.Share1, +r.Share2, +r.LoanBalance, +r.InterestDue, +r.InterestPaid}) {
             if (!std::isfinite(v)) FailRun(s, ERANGE);
@@ -381,23 +375,16 @@ void PostMemberBatch(App& app) {
     }
     s.System.LastPostingDate = s.WorkingDate;
 
-    const UpdateOutcome outcome = CommitUpdate(s, kUpdate, batchPath);
-    lock.Release();
-    if (!outcome.committed) {
-        EndReport(s);
-        m.EnableMenus(true);
-        m.Lm.caption = OutcomeMessage(outcome, "Posting");
-        app.ui.Show(m);
-        return;
+    run.outcome = CommitUpdate(s, kUpdate, batchPath);
+    run.total = receipts - payments;
+    if (run.outcome.committed) {
+        run.lines.emplace_back();
+        run.lines.push_back("                                 Total Posted         " +
+                            Money10(run.total));
+    } else {
+        run.lines.clear();
     }
-    AppendReportLine(s, "");
-    AppendReportLine(s, "                                 Total Posted         " +
-                            Money(receipts - payments, 10));
-    EndReport(s);
-    // Posted; a safety copy that failed is said on the message line under the report.
-    if (!outcome.copied) m.Lm.caption = OutcomeMessage(outcome, "Posting");
-    s.CommandCode = 322;
-    ShowReport(app);
+    return run;
 }
 
 }  // namespace tessary

@@ -1,31 +1,20 @@
 #pragma once
-// Checking and posting a user's member batch.
+// Checking and posting a user's member batch. The engine routines work on the run state's
+// records and files and hand back report lines and outcomes; the menu commands below them
+// prompt, show messages and put the lines in front of the user.
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/app.h"
+#include "core/update.h"
 
 namespace tessary {
 
 // The signed-on user's member batch: DataFolder + UserCode + "MEM.t32".
 std::string MemberBatchPath(const RunState& state);
-
-struct BatchCheck {
-    int count = 0;
-    double value = 0;
-    int errors = 0;
-    std::string unreadable;  // why the batch could not be checked at all
-};
-
-// Lists the batch with an error code per entry into the report work file (report 23) and
-// totals it. Opens and closes the file set for enquiry.
-BatchCheck CheckMemberBatch(App& app);
-// The menu's "Check Transactions": the check, its message and the offer to view the list.
-void CheckTransactions(App& app);
-// The menu's "Post Transactions": requires a clean check, asks, opens for update and posts.
-void PostTransactions(App& app);
 
 // The whole batch, as stored. A missing batch is empty; `error` (when given) gets the reason
 // a batch could not be read: not an ordinary file, or beyond any real batch's size.
@@ -34,8 +23,19 @@ inline constexpr std::uint64_t kMaxBatchEntries = 10'000'000;
 // Whether a stored entry date is a day the program can show.
 bool EntryDateReadable(double date);
 
-// Posts the whole batch with the file set open for update, then shows the posting report.
-void PostMemberBatch(App& app);
+inline constexpr const char* kMsgRecheck = "Please check transactions first";
+
+struct BatchCheck {
+    int count = 0;
+    double value = 0;
+    int errors = 0;
+    std::string unreadable;          // why the batch could not be checked at all
+    std::vector<std::string> lines;  // the listing (report 23)
+};
+
+// Lists the batch with an error code per entry and totals it, against the members as stored
+// and `today`. Opens and closes the file set for enquiry.
+BatchCheck CheckMemberBatch(RunState& state, double today);
 
 // Amounts by posting type 1 to 8 (index 0 unused).
 using TypeAmounts = std::array<double, 9>;
@@ -48,7 +48,24 @@ struct PostingLogs {
 
 // Applies the entry in the transaction buffer to the member in the member buffer, adding its
 // member log entries and nominal log entries for money paid out to `logs`, its report lines
-// to the report, and its amounts to `totals`.
-void PostMemberTransaction(App& app, TypeAmounts& totals, PostingLogs& logs);
+// to `lines`, and its amounts to `totals`.
+void PostMemberTransaction(RunState& state, TypeAmounts& totals, PostingLogs& logs,
+                           std::vector<std::string>& lines);
+
+struct MemberPosting {
+    std::string refused;             // why the run did not start ("No data", ...), or ""
+    UpdateOutcome outcome;           // how the run ended when it started
+    std::vector<std::string> lines;  // the posting report (report 22), total line included
+    double total = 0;                // receipts less payments
+};
+
+// Posts the whole batch with the file set open for update, and closes the set: the run is
+// committed whole (batch deleted, safety copy taken) or not at all.
+MemberPosting PostMemberBatch(RunState& state);
+
+// The menu's "Check Transactions": the check, its message and the offer to view the list.
+void CheckTransactions(App& app);
+// The menu's "Post Transactions": requires a clean check, asks, opens for update and posts.
+void PostTransactions(App& app);
 
 }  // namespace tessary

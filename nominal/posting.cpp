@@ -59,39 +59,33 @@ bool ReadNominalBatch(const std::string& path, std::vector<NominalTransaction>& 
 
 }  // namespace
 
-void TotalNominalTransactions(App& app) {
-    RunState& s = app.state;
-    TFmain& m = app.main();
+NominalTotal TotalNominalBatch(RunState& s) {
+    NominalTotal result;
     const std::string batchPath = NominalBatchPath(s);
-    const auto stop = [&](const std::string& message) {
-        s.BatchChecked = false;
-        m.Lm.caption = message;
-        app.ui.Show(m);
-        m.EnableMenus(true);
-    };
     BatchLock lock;
-    if (!lock.Take(batchPath)) return stop(kMsgBatchInUse);
+    if (!lock.Take(batchPath)) {
+        result.unreadable = kMsgBatchInUse;
+        return result;
+    }
     // Settles a run that died after its commit before the batch is read.
     OpenFileSet(s, kEnquiry);
     std::vector<NominalTransaction> entries;
     int error = 0;
     if (!ReadNominalBatch(batchPath, entries, error)) {
         CloseFileSet(s, kEnquiry);
-        return stop("The batch cannot be read: " + FileErrorText(error));
+        result.unreadable = "The batch cannot be read: " + FileErrorText(error);
+        return result;
     }
     lock.Release();
-    int count = 0, errors = 0;
-    double total = 0;
-    BeginReport(s);
     for (const NominalTransaction& entry : entries) {
         NominalTransaction& t = s.NominalTrans;
         t = entry;
         if (IsZeroMoney(t.Amount)) continue;
-        ++count;
+        ++result.count;
         const std::string fault = EntryFault(t);
         s.Nominal = NominalAccountRecord{};
         if (fault.empty()) {
-            total += BankEffect(t.AccountNo, t.Amount);
+            result.total += BankEffect(t.AccountNo, t.Amount);
             s.RecordNo = t.AccountNo;
             ReadNominal(s);
         }
@@ -100,83 +94,67 @@ void TotalNominalTransactions(App& app) {
                            PadRight(t.Narrative.str(), 30) + " " + Money11(t.Amount);
         // An entry that posting could not carry is flagged, so it is mended before posting.
         if (!fault.empty()) {
-            ++errors;
+            ++result.errors;
             line += " " + fault;
         }
-        AppendReportLine(s, line);
+        result.lines.push_back(line);
     }
-    s.BatchChecked = errors == 0;
-    AppendReportLine(s, "");
-    std::string totalLine = TotalLine(count, total, "  ");
-    if (errors > 0) totalLine += "  Errors " + Whole5(errors);
-    AppendReportLine(s, totalLine);
+    result.lines.emplace_back();
+    std::string totalLine = TotalLine(result.count, result.total, "  ");
+    if (result.errors > 0) totalLine += "  Errors " + Whole5(result.errors);
+    result.lines.push_back(totalLine);
     CloseFileSet(s, kEnquiry);
-    EndReport(s);
+    return result;
+}
 
-    m.Lm.caption = TotalLine(count, total, "   ");
-    if (errors > 0) {
-        m.Lm.caption += "  " + PadLeft(std::to_string(errors), 3) + " Error(s) - must be corrected";
+void TotalNominalTransactions(App& app) {
+    RunState& s = app.state;
+    TFmain& m = app.main();
+    const NominalTotal total = TotalNominalBatch(s);
+    s.BatchChecked = total.unreadable.empty() && total.errors == 0;
+    if (!total.unreadable.empty()) {
+        m.Lm.caption = total.unreadable;
+        app.ui.Show(m);
+        m.EnableMenus(true);
+        return;
     }
-    m.L4.caption = "View the Transactions ?";
-    if (m.AskPrompt() == ui::ModalResult::OK) {
-        m.OK.visible = m.Cancel.visible = false;
-        m.L4.caption.clear();
+    WriteReport(s, total.lines);
+    std::string message = TotalLine(total.count, total.total, "   ");
+    if (total.errors > 0) {
+        message +=
+            "  " + PadLeft(std::to_string(total.errors), 3) + " Error(s) - must be corrected";
+    }
+    if (m.AskQuestion(message, "View the Transactions ?")) {
         s.CommandCode = 324;
         ShowReport(app);
         return;
     }
     m.ClearPrompt();
-    app.ui.Show(m);
     m.EnableMenus(true);
 }
 
-void PostNominalTransactions(App& app) {
-    RunState& s = app.state;
-    TFmain& m = app.main();
-    if (!s.BatchChecked) {
-        m.Lm.caption = "Please check transactions total first";
-        m.EnableMenus(true);
-        return;
-    }
-    m.Lm.caption = "Post Nominal Transactions ? " + s.UserCode;
-    if (m.AskPrompt() != ui::ModalResult::OK) {
-        m.ClearPrompt();
-        app.ui.Show(m);
-        m.EnableMenus(true);
-        return;
-    }
-    if (!OpenFileSet(s, kUpdate)) {
-        m.OK.visible = m.Cancel.visible = false;
-        app.ui.Show(m);
-        m.EnableMenus(true);
-        return;
-    }
-    m.ClearPrompt();
+NominalPosting PostNominalBatch(RunState& s) {
+    NominalPosting run;
     const std::string batchPath = NominalBatchPath(s);
-    const auto stop = [&](const std::string& message) {
+    const auto refuse = [&](const std::string& why) {
         CloseFileSet(s, kUpdate);
-        m.Lm.caption = message;
-        app.ui.Show(m);
-        m.EnableMenus(true);
+        run.refused = why;
+        return run;
     };
     BatchLock lock;
-    if (!lock.Take(batchPath)) return stop(kMsgBatchInUse);
+    if (!lock.Take(batchPath)) return refuse(kMsgBatchInUse);
     std::vector<NominalTransaction> entries;
     int error = 0;
     if (!ReadNominalBatch(batchPath, entries, error)) {
-        return stop("The batch cannot be read: " + FileErrorText(error));
+        return refuse("The batch cannot be read: " + FileErrorText(error));
     }
-    if (entries.empty()) return stop("No data to post");
+    if (entries.empty()) return refuse("No data to post");
     // Nothing is left out: a batch with an entry that cannot be posted stays whole.
     for (const NominalTransaction& t : entries) {
-        if (!IsZeroMoney(t.Amount) && !EntryFault(t).empty()) {
-            s.BatchChecked = false;
-            return stop("Please check transactions total first");
-        }
+        if (!IsZeroMoney(t.Amount) && !EntryFault(t).empty()) return refuse(kMsgRetotal);
     }
 
     BeginRun(s);
-    double bank = 0;
     std::string logs;
     for (const NominalTransaction& entry : entries) {
         NominalTransaction& t = s.NominalTrans;
@@ -191,36 +169,53 @@ void PostNominalTransactions(App& app) {
         log.Narrative = t.Narrative;
         log.Reconciled = 0;
         logs.append(reinterpret_cast<const char*>(RecordBytes(log)), sizeof log);
-        bank += BankEffect(t.AccountNo, t.Amount);
+        run.bank += BankEffect(t.AccountNo, t.Amount);
     }
     SyslogRecord& sys = s.Syslog;
     sys = SyslogRecord{};
-    sys.Amount = RoundMoney(bank);
+    sys.Amount = RoundMoney(run.bank);
     sys.Date = s.WorkingDate;
     sys.UserCode.set(s.UserCode);
     sys.Description.set("Post Nominal Transactions");
     // The logs go first: a run cut short after them is seen as inconsistent.
     AppendData(s, DataFile::NomLog, logs.data(), logs.size());
     AppendRecord(s, DataFile::SysLog, sys);
-    for (const NominalTransaction& t : entries) {
-        if (IsZeroMoney(t.Amount)) continue;
-        s.RecordNo = t.AccountNo;
+    const auto add = [&](int account, double amount) {
+        s.RecordNo = account;
         if (ReadNominal(s) < kNominalAccountRecordSize) FailRun(s, EBADMSG);
-        s.Nominal.Balance = RoundMoney(s.Nominal.Balance + t.Amount);
+        s.Nominal.Balance = RoundMoney(s.Nominal.Balance + amount);
         if (!std::isfinite(+s.Nominal.Balance)) FailRun(s, ERANGE);
         WriteNominal(s);
+    };
+    for (const NominalTransaction& t : entries) {
+        if (!IsZeroMoney(t.Amount)) add(t.AccountNo, t.Amount);
     }
-    s.RecordNo = kBankAccount;
-    if (ReadNominal(s) < kNominalAccountRecordSize) FailRun(s, EBADMSG);
-    s.Nominal.Balance = RoundMoney(s.Nominal.Balance + bank);
-    if (!std::isfinite(+s.Nominal.Balance)) FailRun(s, ERANGE);
-    WriteNominal(s);
+    add(kBankAccount, run.bank);
     s.System.LastPostingDate = s.WorkingDate;
+    run.outcome = CommitUpdate(s, kUpdate, batchPath);
+    return run;
+}
 
-    const UpdateOutcome outcome = CommitUpdate(s, kUpdate, batchPath);
-    lock.Release();
-    m.Lm.caption = outcome.ok() ? "Posting Completed" : OutcomeMessage(outcome, "Posting");
-    app.ui.Show(m);
+void PostNominalTransactions(App& app) {
+    RunState& s = app.state;
+    TFmain& m = app.main();
+    if (!s.BatchChecked) {
+        m.Lm.caption = kMsgRetotal;
+        m.EnableMenus(true);
+        return;
+    }
+    const bool post = m.AskQuestion("Post Nominal Transactions ? " + s.UserCode, "");
+    if (!post || !OpenFileSet(s, kUpdate)) {
+        if (!post) m.ClearPrompt();
+        m.EnableMenus(true);
+        return;
+    }
+    m.ClearPrompt();
+    const NominalPosting run = PostNominalBatch(s);
+    if (run.refused == kMsgRetotal) s.BatchChecked = false;
+    m.Lm.caption = !run.refused.empty() ? run.refused
+                   : run.outcome.ok()   ? "Posting Completed"
+                                        : OutcomeMessage(run.outcome, "Posting");
     m.EnableMenus(true);
 }
 

@@ -2,8 +2,10 @@
 // Totalling and posting a user's nominal batch.
 
 #include <string>
+#include <vector>
 
 #include "core/app.h"
+#include "core/update.h"
 
 namespace tessary {
 
@@ -13,6 +15,26 @@ std::string NominalBatchPath(const RunState& state);
 double BankEffect(int account, double amount);
 
 inline constexpr std::uint64_t kMaxNominalBatchEntries = 10'000'000;
+
+inline constexpr const char* kMsgRetotal = "Please check transactions total first";
+
+struct NominalTotal {
+    int count = 0;
+    double total = 0;  // the bank's movement: receipts less payments
+    int errors = 0;    // entries posting could not carry (flagged in the listing)
+    std::string unreadable;
+    std::vector<std::string> lines;  // the listing (report 24)
+};
+// Lists and totals the batch. Opens and closes the file set for enquiry.
+NominalTotal TotalNominalBatch(RunState& state);
+
+struct NominalPosting {
+    std::string refused;  // why the run did not start, or ""
+    UpdateOutcome outcome;
+    double bank = 0;  // the run's effect on the bank (account 0)
+};
+// Posts the batch with the file set open for update and closes the set: whole or not at all.
+NominalPosting PostNominalBatch(RunState& state);
 
 // The menu's "Total Transactions": lists the batch (report 24), totals it, offers the list.
 void TotalNominalTransactions(App& app);

@@ -220,6 +220,13 @@ bool AppendReportLine(RunState& state, std::string_view text) {
     return state.ReportPending.size() < kPendingLimit || FlushReport(state);
 }
 
+bool WriteReport(RunState& state, const std::vector<std::string>& lines) {
+    bool ok = BeginReport(state);
+    for (const std::string& line : lines) ok = AppendReportLine(state, line) && ok;
+    EndReport(state);
+    return ok;
+}
+
 void EndReport(RunState& state) {
     FlushReport(state);
     state.ReportWork.Close();

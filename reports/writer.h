@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/app.h"
 #include "core/records.h"
@@ -36,6 +37,8 @@ bool BeginReport(RunState& state);
 bool AppendReportLine(RunState& state, std::string_view text);
 // Closes the work file; the viewer reads it through its own handle.
 void EndReport(RunState& state);
+// Empties the work file and writes `lines` to it: a whole report made by an engine routine.
+bool WriteReport(RunState& state, const std::vector<std::string>& lines);
 // Reads the line at byte `offset` of a work file; false on a short read (the end).
 bool ReadReportLine(const File& file, std::uint64_t offset, ReportLine& line);
 

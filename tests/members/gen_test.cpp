@@ -111,12 +111,12 @@ TEST_F(Generator, MembersAreWellFormedAndTheBatchChecksCleanAndPostsWithinBalanc
     }
     EXPECT_EQ(types, (std::set<int>{1, 2, 3, 4, 5, 6, 7}));
 
-    const BatchCheck check = CheckMemberBatch(*app);
+    const BatchCheck check = CheckMemberBatch(app->state, app->Today());
     EXPECT_EQ(check.count, 400);
     EXPECT_EQ(check.errors, 0);
     // The system record must vouch for the empty logs, or the folder would not open.
     ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
-    PostMemberBatch(*app);
+    EXPECT_TRUE(PostMemberBatch(app->state).outcome.ok());
     EXPECT_FALSE(fs::exists(Data("ADMMEM.t32")));
     EXPECT_FALSE(Records<MemberLogEntry>("memlog.d32").empty());
     for (const MemberRecord& m : Records<MemberRecord>("memacc.d32")) {

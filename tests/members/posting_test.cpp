@@ -1,4 +1,5 @@
-// Checking and posting a member batch, in-process, with the files read back afterwards.
+// Checking and posting a member batch through the engine routines, with no program around
+// them, and the files read back afterwards; and the menu commands over them, signed on.
 
 #include "members/posting.h"
 
@@ -17,9 +18,10 @@
 namespace tessary {
 namespace {
 
+using testing::DataFolderTest;
 using testing::SignedOnTest;
 
-class Posting : public SignedOnTest {
+class Posting : public DataFolderTest {
   protected:
     // A member with a loan of `balance` and `due` interest outstanding (interest method 1).
     int MemberWithLoan(double balance, double due) {
@@ -38,9 +40,11 @@ class Posting : public SignedOnTest {
         return n;
     }
     void Post() {
-        ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
-        PostMemberBatch(*app);
+        ASSERT_TRUE(OpenFileSet(state, kUpdate));
+        run = PostMemberBatch(state);
     }
+    BatchCheck Check() { return CheckMemberBatch(state, Day("08/12/2026")); }
+    MemberPosting run;
     std::vector<std::pair<int, double>> LoggedSplits() {
         std::vector<std::pair<int, double>> out;
         for (const auto& e : Records<MemberLogEntry>("memlog.d32"))
@@ -137,20 +141,20 @@ TEST_F(Posting, ReportListsEachSplitAndTheTotal) {
     const int n = MemberWithLoan(50, 5);
     AddBatchEntry(n, 3, 100, "08/12/2026");
     Post();
-    EXPECT_EQ(ReportLines(),
+    EXPECT_EQ(run.lines,
               (std::vector<std::string>{
                   "    1 Loan Holder                    Interest               5.00  08/12/2026",
                   "    1 Loan Holder                    Loan Repayment        50.00  08/12/2026",
                   "    1 Loan Holder                    Share 1 Deposit       45.00  08/12/2026",
                   "", "                                 Total Posted             100.00"}));
-    EXPECT_EQ(app->state.CommandCode, 322);
+    EXPECT_EQ(run.total, 100);
 }
 
 TEST_F(Posting, AllZeroBatchPostsNothingButTheRun) {
     const int n = AddMember("Zero");
     AddBatchEntry(n, 1, 0, "08/12/2026");
     AddBatchEntry(n, 5, 0.004, "08/12/2026");
-    const BatchCheck check = CheckMemberBatch(*app);
+    const BatchCheck check = Check();
     EXPECT_EQ(check.count, 0);
     EXPECT_EQ(check.errors, 0);
     Post();
@@ -163,9 +167,9 @@ TEST_F(Posting, AllZeroBatchPostsNothingButTheRun) {
 }
 
 TEST_F(Posting, EntryDatedBeforeTheLastPeriodEndIsLiftedToIt) {
-    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
-    app->state.System.LastPeriodEndDate = Day("01/12/2026");
-    CloseFileSet(app->state, kUpdate);
+    ASSERT_TRUE(OpenFileSet(state, kUpdate));
+    state.System.LastPeriodEndDate = Day("01/12/2026");
+    CloseFileSet(state, kUpdate);
     const int n = AddMember("Late", 0);
     AddBatchEntry(n, 1, 10, "20/11/2026");
     Post();
@@ -179,11 +183,11 @@ TEST_F(Posting, CheckCodesEntriesInOrderDateMemberType) {
     AddBatchEntry(9, 1, 5, "09/12/2026");  // after today and no member 9: two errors
     AddBatchEntry(2, 8, 3, "08/12/2026");  // closed member and a type not keyed
     AddBatchEntry(1, 5, 2.5, "08/12/2026");
-    const BatchCheck check = CheckMemberBatch(*app);
+    const BatchCheck check = Check();
     EXPECT_EQ(check.count, 4);
     EXPECT_EQ(check.errors, 4);
     EXPECT_DOUBLE_EQ(check.value, 10 + 5 - 3 - 2.5);
-    EXPECT_EQ(ReportLines(),
+    EXPECT_EQ(check.lines,
               (std::vector<std::string>{
                   "    1 Good Member              Share 1 Deposit       10.00 08/12/2026       ",
                   "    9 Invalid member number    Share 1 Deposit        5.00 09/12/2026 MEMBER",
@@ -192,7 +196,9 @@ TEST_F(Posting, CheckCodesEntriesInOrderDateMemberType) {
                   "", "Total - Count     4  Value        9.50  Errors     4"}));
 }
 
-TEST_F(Posting, CheckSetsAndClearsTheSharedFlagAndPostingNeedsIt) {
+class PostingCommands : public SignedOnTest {};
+
+TEST_F(PostingCommands, CheckSetsAndClearsTheSharedFlagAndPostingNeedsIt) {
     TFmain& m = app->main();
     const int n = AddMember("Flag");
     AddBatchEntry(n, 1, 10, "08/12/2026");
@@ -226,15 +232,16 @@ TEST_F(Posting, AGarbledBatchIsCheckedAndPostedWithoutHarm) {
         std::memcpy(&bytes[e * 36 + 28], &date, 8);
     }
     testing::WriteBytes(Data("ADMMEM.t32"), bytes);
-    const BatchCheck check = CheckMemberBatch(*app);
+    const BatchCheck check = Check();
     EXPECT_GT(check.errors, 0);
     Post();
-    EXPECT_EQ(app->main().Lm.caption, "");
+    EXPECT_EQ(run.refused, "");
+    EXPECT_TRUE(run.outcome.ok());
     // Only the one real member could be touched, and the set is still consistent.
     EXPECT_EQ(Records<MemberRecord>("memacc.d32").size(), 1u);
     EXPECT_FALSE(Records<MemberLogEntry>("memlog.d32").empty());
-    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
-    CloseFileSet(app->state, kUpdate);
+    ASSERT_TRUE(OpenFileSet(state, kUpdate));
+    CloseFileSet(state, kUpdate);
     EXPECT_FALSE(std::filesystem::exists(Data("ADMMEM.t32")));
 }
 
@@ -259,11 +266,11 @@ TEST_F(Posting, AmountsAndDatesBeyondTheRecordsAreFlaggedAndNeverPosted) {
         t.Date = date;
         AppendEntry(t);
     }
-    const BatchCheck check = CheckMemberBatch(*app);
+    const BatchCheck check = Check();
     EXPECT_EQ(check.count, 10);
     EXPECT_EQ(check.errors, 9);
     EXPECT_EQ(check.value, 25);  // only what fits counts towards the value
-    const auto lines = ReportLines();
+    const auto& lines = check.lines;
     ASSERT_GE(lines.size(), 10u);
     EXPECT_EQ(lines[1].substr(lines[1].size() - 6), "AMOUNT");
     EXPECT_EQ(lines[9].substr(lines[9].size() - 6), "DATE  ");
@@ -273,7 +280,7 @@ TEST_F(Posting, AmountsAndDatesBeyondTheRecordsAreFlaggedAndNeverPosted) {
     const auto members = testing::ReadBytes(Data("memacc.d32"));
     const auto batch = testing::ReadBytes(Data("ADMMEM.t32"));
     Post();
-    EXPECT_EQ(app->main().Lm.caption, "Please check transactions first");
+    EXPECT_EQ(run.refused, "Please check transactions first");
     EXPECT_EQ(testing::ReadBytes(Data("memacc.d32")), members);
     EXPECT_EQ(testing::ReadBytes(Data("ADMMEM.t32")), batch);
     EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
@@ -307,10 +314,9 @@ TEST_F(Posting, ABatchThatIsNoOrdinaryFileOrBeyondAnyRealSizeIsRefused) {
     const std::string batch = Data("ADMMEM.t32");
     // A pipe would block a plain read until some writer came.
     ASSERT_EQ(::mkfifo(batch.c_str(), 0600), 0);
-    EXPECT_EQ(CheckMemberBatch(*app).unreadable,
-              "The batch cannot be read: a file is not an ordinary file");
+    EXPECT_EQ(Check().unreadable, "The batch cannot be read: a file is not an ordinary file");
     Post();
-    EXPECT_EQ(app->main().Lm.caption, "The batch cannot be read: a file is not an ordinary file");
+    EXPECT_EQ(run.refused, "The batch cannot be read: a file is not an ordinary file");
     std::filesystem::remove(batch);
 
     // A sparse file claiming far more entries than memory holds.
@@ -319,9 +325,9 @@ TEST_F(Posting, ABatchThatIsNoOrdinaryFileOrBeyondAnyRealSizeIsRefused) {
         ASSERT_TRUE(CreateEmptyFile(batch) && f.Open(batch, File::Access::ReadWrite));
         ASSERT_TRUE(f.Truncate(std::uint64_t{1} << 40));
     }
-    EXPECT_EQ(CheckMemberBatch(*app).unreadable, "The batch cannot be read: a file is too large");
+    EXPECT_EQ(Check().unreadable, "The batch cannot be read: a file is too large");
     Post();
-    EXPECT_EQ(app->main().Lm.caption, "The batch cannot be read: a file is too large");
+    EXPECT_EQ(run.refused, "The batch cannot be read: a file is too large");
     EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
 }
 
@@ -332,15 +338,16 @@ TEST_F(Posting, AShortLedgerFailsTheRunInsteadOfWritingStaleAccounts) {
     std::filesystem::resize_file(Data("nomacc.d32"), 3 * sizeof(NominalAccountRecord));
     const auto before = testing::ReadBytes(Data("memacc.d32"));
     Post();
-    EXPECT_EQ(app->main().Lm.caption,
+    EXPECT_FALSE(run.outcome.committed);
+    EXPECT_EQ(OutcomeMessage(run.outcome, "Posting"),
               "Posting failed, nothing was changed: a data file is damaged");
     EXPECT_EQ(testing::ReadBytes(Data("memacc.d32")), before);
     EXPECT_EQ(testing::ReadBytes(Data("nomacc.d32")).size(), 3 * sizeof(NominalAccountRecord));
     EXPECT_TRUE(Records<MemberLogEntry>("memlog.d32").empty());
     EXPECT_TRUE(std::filesystem::exists(Data("ADMMEM.t32")));
     // Still consistent: the next update opens without a restore.
-    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
-    CloseFileSet(app->state, kUpdate);
+    ASSERT_TRUE(OpenFileSet(state, kUpdate));
+    CloseFileSet(state, kUpdate);
 }
 
 }  // namespace

@@ -6,6 +6,14 @@
 
 namespace tessary::testing {
 
+void DataFolderTest::SetUp() {
+    ProgramFolderTest::SetUp();
+    StartIn();
+    state.UserCode = "ADM";
+    state.WorkingDate = Day("08/12/2026");
+    state.DailyRate = state.System.InterestRate * 12 / 36525;
+}
+
 void SignedOnTest::SetUp() {
     ProgramFolderTest::SetUp();
     app = std::make_unique<App>(ui, program.string());
@@ -22,7 +30,7 @@ void SignedOnTest::TearDown() {
     ProgramFolderTest::TearDown();
 }
 
-int SignedOnTest::AddMember(const std::string& name, double share1) {
+int DataFolderTest::AddMember(const std::string& name, double share1) {
     const auto bytes = ReadBytes(Data("memacc.d32"));
     MemberRecord m;
     m.Name.set(name);
@@ -32,13 +40,13 @@ int SignedOnTest::AddMember(const std::string& name, double share1) {
     return n;
 }
 
-void SignedOnTest::PutMember(int n, const MemberRecord& m) {
+void DataFolderTest::PutMember(int n, const MemberRecord& m) {
     File f;
     ASSERT_TRUE(f.Open(Data("memacc.d32"), File::Access::ReadWrite));
     ASSERT_TRUE(f.WriteAt(static_cast<std::uint64_t>(n - 1) * sizeof m, RecordBytes(m), sizeof m));
 }
 
-MemberRecord SignedOnTest::GetMember(int n) {
+MemberRecord DataFolderTest::GetMember(int n) {
     MemberRecord m;
     File f;
     EXPECT_TRUE(f.Open(Data("memacc.d32"), File::Access::ReadOnly));
@@ -47,8 +55,8 @@ MemberRecord SignedOnTest::GetMember(int n) {
     return m;
 }
 
-void SignedOnTest::AddBatchEntry(int member, int type, double amount, const std::string& date,
-                                 const std::string& cheque) {
+void DataFolderTest::AddBatchEntry(int member, int type, double amount, const std::string& date,
+                                   const std::string& cheque) {
     MemberTransaction t;
     t.MemberNo = member;
     t.TransType = type;
@@ -58,7 +66,7 @@ void SignedOnTest::AddBatchEntry(int member, int type, double amount, const std:
     AppendEntry(t);
 }
 
-void SignedOnTest::AppendEntry(const MemberTransaction& t) {
+void DataFolderTest::AppendEntry(const MemberTransaction& t) {
     const std::string path = Data("ADMMEM.t32");
     if (!std::filesystem::exists(path)) CreateEmptyFile(path);
     File f;
@@ -77,7 +85,7 @@ std::vector<std::string> SignedOnTest::ReportLines() {
     return lines;
 }
 
-double SignedOnTest::Day(const std::string& date) const {
+double DataFolderTest::Day(const std::string& date) const {
     return ParseDate(date, std::chrono::year{2026});
 }
 

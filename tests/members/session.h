@@ -15,10 +15,11 @@
 
 namespace tessary::testing {
 
-class SignedOnTest : public ProgramFolderTest {
+// A data folder with its file set and a run state for user ADM on 08/12/2026, without the
+// program around it: for the engine routines.
+class DataFolderTest : public ProgramFolderTest {
   protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Appends a member record with the given name and returns its member number.
     int AddMember(const std::string& name, double share1 = 0);
@@ -37,8 +38,17 @@ class SignedOnTest : public ProgramFolderTest {
             std::memcpy(static_cast<void*>(out.data()), bytes.data(), out.size() * sizeof(Record));
         return out;
     }
-    std::vector<std::string> ReportLines();
     double Day(const std::string& date) const;
+};
+
+// A signed-on program run in-process on the same kind of folder, for the menu commands.
+class SignedOnTest : public DataFolderTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The lines of the report work file.
+    std::vector<std::string> ReportLines();
 
     ui::HeadlessBackend backend;
     ui::ScriptServices services{backend, std::chrono::year{2026} / 12 / 8};
