@@ -1,0 +1,148 @@
+#include "reports/portfolio.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "core/money.h"
+#include "core/text.h"
+#include "members/loans.h"
+
+namespace tessary {
+
+int DaysOverdue(const RunState& state) {
+    const double period = RepaymentPeriodDays(state);
+    if (period <= 0) return -1;
+    const double n = std::trunc((LoanArrears(state) / state.Member.Repayment - 1) * period) + 1;
+    return n < 1 ? 0 : static_cast<int>(n);
+}
+
+void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fromDate,
+                         const LineSink& out) {
+    static const char* const kBands[] = {"1      to    250     ", "251    to    500     ",
+                                         "501    to   1000     ", "1001   to   2000     ",
+                                         "2001   to   3000     ", "     Over 3000       "};
+    // A band runs up to the next bound, so an amount with cents stays in the lower band.
+    static const double kUpper[] = {251, 501, 1001, 2001, 3001};
+    std::array<int, 6> counts{};
+    std::array<double, 6> sums{};
+    for (const MemberRecord& m : members) {
+        const double amount = m.LoanAmount;
+        if (m.LoanDate < fromDate || amount < 1) continue;
+        std::size_t band = 0;
+        while (band < 5 && amount >= kUpper[band]) ++band;
+        ++counts[band];
+        sums[band] += amount;
+    }
+    int count = 0;
+    double sum = 0;
+    for (std::size_t b = 0; b < 6; ++b) {
+        out(kBands[b] + Whole5(counts[b]) + "  " + Money11(sums[b]));
+        count += counts[b];
+        sum += sums[b];
+    }
+    out("         Total       " + Whole5(count) + "  " + Money11(sum));
+    out("");
+    if (fromDate != kDefaultFromDate) {
+        out("Only loans made on or after  " + PadRight(FormatDate(fromDate), 10) +
+            "  are included.");
+    }
+}
+
+void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
+                     const LineSink& out) {
+    static const char* const kBands[] = {"Less than 30  days     ", "Less than 60  days     ",
+                                         "Less than 90  days     ", "Less than 180 days     ",
+                                         "Less than 365 days     ", "More than 365 days     "};
+    static const int kUpper[] = {30, 60, 90, 180, 365};
+    struct Band {
+        int count = 0;
+        double arrears = 0, value = 0, net = 0;
+    };
+    std::array<Band, 6> bands{};
+    for (const MemberRecord& m : members) {
+        if (IsZeroMoney(m.LoanBalance)) continue;
+        state.Member = m;
+        const int days = DaysOverdue(state);
+        const double arrears = LoanArrears(state);
+        const double value = CurrentInterestDue(state) + m.LoanBalance;
+        double net = value - m.Share1 - m.Share2;
+        if (net < 0) net = 0;
+        std::size_t b = 0;
+        while (b < 5 && days >= kUpper[b]) ++b;
+        Band& band = bands[b];
+        ++band.count;
+        band.arrears += arrears;
+        band.value += value;
+        band.net += net;
+    }
+    Band total;
+    const auto line = [&](const std::string& label, const Band& b) {
+        out(label + Whole5(b.count) + " " + Money11(b.arrears) + " " + Money11(b.value) + "   " +
+            Money11(b.net));
+    };
+    for (std::size_t b = 0; b < 6; ++b) {
+        line(kBands[b], bands[b]);
+        total.count += bands[b].count;
+        total.arrears += bands[b].arrears;
+        total.value += bands[b].value;
+        total.net += bands[b].net;
+    }
+    line("      Total            ", total);
+}
+
+namespace {
+
+// What exceeds the insured limits: the general one where the member has none of his own.
+struct Exposure {
+    int general = 0, personal = 0;
+    double overGeneral = 0, overPersonal = 0, total = 0;
+
+    void Add(double balance, double ownLimit, double generalLimit) {
+        total += balance;
+        if (IsZeroMoney(ownLimit)) {
+            if (balance > generalLimit) {
+                ++general;
+                overGeneral += balance - generalLimit;
+            }
+        } else if (balance > ownLimit) {
+            ++personal;
+            overPersonal += balance - ownLimit;
+        }
+    }
+    void Write(const LineSink& out, double generalLimit, const char* what) const {
+        const std::string w = what;
+        out("Accounts exceeding " + Money11(generalLimit) + "         Number " + Whole5(general) +
+            "    Balance " + Money11(overGeneral));
+        out("Accounts exceeding a personal limit    Number " + Whole5(personal) + "    Balance " +
+            Money11(overPersonal));
+        out(PadRight("Total " + w + " not insurable", 63) + Money11(overGeneral + overPersonal));
+        out(PadRight("Total " + w, 63) + Money11(total));
+        out(PadRight("Insurable " + w, 63) + Money11(total - overGeneral - overPersonal));
+    }
+};
+
+}  // namespace
+
+void InsuranceReport(const std::vector<MemberRecord>& members, const SystemRecord& system,
+                     const LineSink& out) {
+    Exposure loans, savings;
+    for (const MemberRecord& m : members) {
+        savings.Add(m.Share1 + m.Share2, m.MaxShares, system.MaxInsuredShares);
+        loans.Add(m.LoanBalance, m.MaxLoan, system.MaxInsuredLoan);
+    }
+    loans.Write(out, system.MaxInsuredLoan, "Loans");
+    out("");
+    savings.Write(out, system.MaxInsuredShares, "Savings");
+}
+
+void SystemControl(const std::vector<SyslogRecord>& log, DayNumber fromDate, DayNumber toDate,
+                   const LineSink& out) {
+    for (const SyslogRecord& r : log) {
+        if (r.Date < fromDate || r.Date > toDate) continue;
+        out(PadRight(FormatDate(r.Date), 10) + " " + PadRight(r.UserCode.str(), 3) + " " +
+            PadRight(r.Description.str(), 30) + " " + Money11(r.Amount));
+    }
+}
+
+}  // namespace tessary

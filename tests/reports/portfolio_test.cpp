@@ -1,0 +1,124 @@
+// The loan book and control reports on hand-made members, against their expected texts.
+
+#include "reports/portfolio.h"
+
+#include "core/dates.h"
+#include "members/loans.h"
+#include "reports/expected.h"
+
+namespace tessary {
+namespace {
+
+double Day(const char* text) {
+    return ParseDate(text, std::chrono::year{2026});
+}
+
+MemberRecord Loan(double amount, const char* date) {
+    MemberRecord m;
+    m.LoanAmount = amount;
+    m.LoanDate = date ? Day(date) : 0;
+    return m;
+}
+
+// A monthly loan of 1000 repaid at 100 a month, `days` + 1 days old on the working date.
+MemberRecord MonthlyLoan(double balance, double shares, int days, const RunState& state) {
+    MemberRecord m;
+    m.LoanAmount = 1000;
+    m.LoanBalance = balance;
+    m.Repayment = 100;
+    m.Frequency.set("M");
+    m.LoanDate = state.WorkingDate - days - 1;
+    m.Share1 = shares;
+    return m;
+}
+
+std::vector<std::string> Lines(const std::function<void(const LineSink&)>& report) {
+    LineCollector c;
+    report(c.sink());
+    return c.lines;
+}
+
+TEST(PortfolioReports, DistributionBandsByAmountWithCents) {
+    const std::vector<MemberRecord> members = {
+        Loan(250, "01/01/2026"),     Loan(250.50, "01/03/2026"), Loan(251, "01/06/2026"),
+        Loan(3000.99, "01/02/2026"), Loan(3001, "15/07/2026"),   Loan(0.5, "01/07/2026"),
+        Loan(800, nullptr)};  // no loan date: never counted
+    EXPECT_REPORT(
+        Lines([&](const LineSink& o) { DistributionOfLoans(members, kDefaultFromDate, o); }),
+        "distribution_of_loans.txt");
+    EXPECT_REPORT(
+        Lines([&](const LineSink& o) { DistributionOfLoans(members, Day("01/06/2026"), o); }),
+        "distribution_of_loans_from.txt");
+}
+
+TEST(PortfolioReports, DaysOverdueAndTheDelinquencyBands) {
+    RunState s;
+    s.WorkingDate = Day("08/12/2026");
+    s.System.InterestMethod = 1;  // interest due as stored: none here
+    // Three monthly repayments due (92 days), 150 paid short of them: 1.5 repayments behind,
+    // 15.2 days cut to 15, plus 1.
+    s.Member = MonthlyLoan(850, 100, 92, s);
+    EXPECT_EQ(LoanArrears(s), 150);
+    EXPECT_EQ(DaysOverdue(s), 16);
+    // Exactly one repayment behind: 1 day.
+    s.Member = MonthlyLoan(800, 0, 92, s);
+    EXPECT_EQ(LoanArrears(s), 100);
+    EXPECT_EQ(DaysOverdue(s), 1);
+    // No repayment plan: -1, which counts under "Less than 30  days".
+    MemberRecord unplanned;
+    unplanned.LoanBalance = 300;
+    unplanned.Share1 = 500;
+    s.Member = unplanned;
+    EXPECT_EQ(DaysOverdue(s), -1);
+
+    // Four repayments behind: 3 × 30.41667 = 91.25 days, so 92.
+    const std::vector<MemberRecord> members = {MonthlyLoan(850, 100, 92, s), unplanned,
+                                               MonthlyLoan(800, 0, 200, s), MemberRecord{}};
+    EXPECT_REPORT(Lines([&](const LineSink& o) { DelinquentLoans(s, members, o); }),
+                  "delinquent_loans.txt");
+}
+
+TEST(PortfolioReports, InsuranceAgainstGeneralAndPersonalLimits) {
+    SystemRecord sys;
+    sys.MaxInsuredShares = 2000;
+    sys.MaxInsuredLoan = 1000;
+    MemberRecord within;  // 5000 saved against a personal limit of 6000: not above any limit
+    within.Share1 = 5000;
+    within.MaxShares = 6000;
+    MemberRecord general;  // no limits of its own: 500 above each general limit
+    general.Share1 = 2000;
+    general.Share2 = 500;
+    general.LoanBalance = 1500;
+    MemberRecord personal;  // its own limits: 200 and 400 above them
+    personal.Share1 = 1000;
+    personal.MaxShares = 800;
+    personal.LoanBalance = 900;
+    personal.MaxLoan = 500;
+    EXPECT_REPORT(Lines([&](const LineSink& o) {
+                      InsuranceReport({within, general, personal}, sys, o);
+                  }),
+                  "insurance.txt");
+}
+
+TEST(PortfolioReports, SystemControlWithinTheDates) {
+    const auto entry = [](const char* date, const char* user, const char* text, double amount) {
+        SyslogRecord r;
+        r.Date = Day(date);
+        r.UserCode.set(user);
+        r.Description.set(text);
+        r.Amount = amount;
+        return r;
+    };
+    const std::vector<SyslogRecord> log = {
+        entry("30/11/2026", "ADM", "Post Members Transactions", 10),
+        entry("02/12/2026", "ADM", "Post Nominal Transactions", -70),
+        entry("05/12/2026", "JAS", "Post Members Transactions", 250.5),
+        entry("06/12/2026", "ADM", "Period End", 0)};
+    EXPECT_REPORT(Lines([&](const LineSink& o) {
+                      SystemControl(log, Day("01/12/2026"), Day("05/12/2026"), o);
+                  }),
+                  "system_control.txt");
+}
+
+}  // namespace
+}  // namespace tessary
