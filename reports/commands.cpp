@@ -1,19 +1,189 @@
 #include "reports/commands.h"
 
+#include <string>
+#include <vector>
+
 #include "core/fileset.h"
 #include "core/mainform.h"
+#include "core/start.h"
+#include "core/text.h"
+#include "reports/ledger.h"
+#include "reports/members.h"
+#include "reports/portfolio.h"
+#include "reports/writer.h"
 
 namespace tessary {
+
+namespace {
+
+// Every whole record of an open data file, in file order.
+template <typename Record>
+std::vector<Record> AllRecords(const File& file) {
+    std::vector<Record> records(static_cast<std::size_t>(file.Size() / sizeof(Record)));
+    const std::size_t got = file.ReadAt(0, records.data(), records.size() * sizeof(Record));
+    records.resize(got / sizeof(Record));
+    return records;
+}
+
+// The prompts a report asks for, in the main window's fields.
+enum Prompt : unsigned {
+    kNone = 0,
+    kType = 1,      // "Type" in E2
+    kFromDate = 2,  // "From date" in E1
+    kToDate = 4,    // "To date" in E2
+    kMembers = 8,   // "From account" in E3, "To account" in E4
+    kAccount = 16,  // "Account Number" in E3
+};
+
+unsigned PromptsOf(int code) {
+    switch (code) {
+        case 301:
+        case 302:
+            return kType;
+        case 303:
+            return kFromDate | kToDate | kMembers;
+        case 305:
+            return kFromDate | kToDate | kAccount;
+        case 310:
+            return kFromDate;
+        case 313:
+        case 315:
+            return kFromDate | kToDate;
+        default:
+            return kNone;
+    }
+}
+
+// Shows the report's prompts and waits for OK or Cancel; true for OK (or no prompts).
+bool Ask(TFmain& m, unsigned prompts) {
+    if (prompts == kNone) return true;
+    ui::Edit* first = nullptr;
+    const auto field = [&](ui::Label& label, ui::Edit& edit, const char* caption) {
+        label.caption = caption;
+        edit.visible = true;
+        if (!first) first = &edit;
+    };
+    if (prompts & kFromDate) field(m.L1, m.E1, "From date");
+    if (prompts & kType) field(m.L2, m.E2, "Type");
+    if (prompts & kToDate) field(m.L2, m.E2, "To date");
+    if (prompts & kMembers) {
+        field(m.L3, m.E3, "From account");
+        field(m.L4, m.E4, "To account");
+    }
+    if (prompts & kAccount) field(m.L3, m.E3, "Account Number");
+    m.PlaceFocus(first);
+    return m.AskPrompt() == ui::ModalResult::OK;
+}
+
+// A date prompt's value: its default for an empty text or one that is no date.
+DayNumber PromptDate(const App& app, const std::string& text, DayNumber fallback) {
+    if (text.empty()) return fallback;
+    const DayNumber day = ReadDate(app, text);
+    return day == 0 ? fallback : day;
+}
+
+std::string TypePattern(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    text = first == std::string_view::npos ? "" : text.substr(first, last - first + 1);
+    std::string pattern = UpperCase1252(text);
+    if (pattern.size() > 10) pattern.resize(10);
+    return pattern;
+}
+
+}  // namespace
 
 void ReportCommand(App& app) {
     TFmain& m = app.main();
     RunState& s = app.state;
+    const int code = s.CommandCode;
     OpenFileSet(s, kEnquiry);
+    BeginReport(s);
     m.ClearPrompt();
     m.EnableMenus(false);
-    m.NotAvailable("This report");
+    const unsigned prompts = PromptsOf(code);
+    if (!Ask(m, prompts)) {
+        CloseFileSet(s, kEnquiry);
+        EndReport(s);
+        m.ClearPrompt();
+        m.EnableMenus(true);
+        app.ui.Show(m);
+        return;
+    }
+    ReportSelection sel;
+    if (prompts & kFromDate) sel.fromDate = PromptDate(app, m.E1.text, kDefaultFromDate);
+    if (prompts & kToDate) sel.toDate = PromptDate(app, m.E2.text, kDefaultToDate);
+    if (prompts & kMembers) {
+        sel.fromMember = ReadWholeNumber(m.E3.text);
+        sel.toMember = ReadWholeNumber(m.E4.text);
+    }
+    if (prompts & kAccount) sel.fromMember = ReadWholeNumber(m.E3.text);
+    s.ReportTypePattern = (prompts & kType) ? TypePattern(m.E2.text) : "";
+    sel.typePattern = s.ReportTypePattern;
+    m.ClearPrompt();
+
+    const LineSink out = [&s](std::string_view line) { AppendReportLine(s, line); };
+    const auto members = [&s] { return AllRecords<MemberRecord>(s.Files[DataFile::MemAcc]); };
+    const auto ledger = [&s] {
+        return AllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
+    };
+    const auto memlog = [&s] { return AllRecords<MemberLogEntry>(s.Files[DataFile::MemLog]); };
+    const auto nomlog = [&s] { return AllRecords<NominalLogEntry>(s.Files[DataFile::NomLog]); };
+    switch (code) {
+        case 301:
+            MembersBalances(members(), sel.typePattern, out);
+            break;
+        case 302:
+            MembersLoans(members(), sel.typePattern, s, out);
+            break;
+        case 303:
+            MembersTransactions(members(), memlog(), sel, out);
+            break;
+        case 304:
+            NominalAccountList(ledger(), out);
+            break;
+        case 305:
+            NominalTransactions(ledger(), nomlog(), sel, out);
+            break;
+        case 306:
+            BudgetVariances(ledger(), s.System.PeriodNumber, out);
+            break;
+        case 307:
+            TrialBalance(ledger(), out);
+            break;
+        case 308:
+            ProfitAndLoss(ledger(), out);
+            break;
+        case 309:
+            BalanceSheet(ledger(), out);
+            break;
+        case 310:
+            DistributionOfLoans(members(), sel.fromDate, out);
+            break;
+        case 311:
+            DelinquentLoans(s, members(), out);
+            break;
+        case 312:
+            InsuranceReport(members(), s.System, out);
+            break;
+        case 313:
+            SystemControl(AllRecords<SyslogRecord>(s.Files[DataFile::SysLog]), sel.fromDate,
+                          sel.toDate, out);
+            break;
+        case 314:
+            CashFlow(ledger(), out);
+            break;
+        case 315:
+            TransactionSummary(memlog(), nomlog(), sel.fromDate, sel.toDate, out);
+            break;
+        case 316:
+            MembersData(members(), out);
+            break;
+        default:
+            break;
+    }
     CloseFileSet(s, kEnquiry);
-    m.EnableMenus(true);
+    ShowReport(app);
 }
 
 }  // namespace tessary

@@ -1,0 +1,126 @@
+// Every report of the Reports menu end to end through tessary-script on a generated data
+// folder with a posted month: prompted, shown in the viewer under its heading, printed on
+// the headless printer under its title, and filed as text.
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+
+namespace tessary::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kToday = {"--today", "08/12/2026"};
+
+struct MenuReport {
+    const char* item;     // menu item
+    const char* prompts;  // script lines answering the prompt, "" for none
+    const char* title;
+    const char* heading;
+};
+
+// Titles and headings as the user sees them, written out in full.
+const MenuReport kReports[] = {
+    {"MembersBalances1", "type E2 \"\"\nclick OK\n", "TESSARY - MEMBERS BALANCES  ",
+     "Member                             Share1      Share2        Loan  Unattached"},
+    {"MembersLoans1", "type E2 \"\"\nclick OK\n", "TESSARY - MEMBERS LOANS  ",
+     "Member                   Missing     Arrears        Loan Interest    Exposure"},
+    {"MembersTransactions1", "type E3 1\ntype E4 5\nclick OK\n", "TESSARY - MEMBERS TRANSACTIONS",
+     "Date       Usr Type                      Amount      Shares        Loan"},
+    {"MembersData1", "", "TESSARY - MEMBERS DATA",
+     "Member                               Type       Phone            Loan Number"},
+    {"NominalAccountList1", "", "TESSARY - NOMINAL ACCOUNTS LIST",
+     "A/c  Name                        Year Budget"},
+    {"NominalTransactions1", "click OK\n", "TESSARY - NOMINAL ACCOUNTS TRANSACTIONS",
+     "Date       Usr A/c Narrative                           Amount     Balance"},
+    {"TransactionSummary1", "click OK\n", "TESSARY - TRANSACTION SUMMARY", ""},
+    {"BudgetVariances1", "", "TESSARY - BUDGET VARIANCES REPORT",
+     "A/c Name                         Balance      Budget  Variance % Amount Left"},
+    {"TrialBalance1", "", "TESSARY - TRIAL BALANCE REPORT",
+     "Account                         Debit         Credit"},
+    {"CashFlow1", "", "TESSARY - CASH FLOW REPORT",
+     "Account                         Period          Year"},
+    {"ProfitandLoss1", "", "TESSARY - PROFIT & LOSS REPORT",
+     "Account                         Period          Year"},
+    {"BalanceSheet1", "", "TESSARY - BALANCE SHEET",
+     "Account                         Debit         Credit"},
+    {"DistributionofLoans1", "click OK\n", "TESSARY - DISTRIBUTION OF LOANS",
+     "Loans Granted           No        Total"},
+    {"DelinquentLoans1", "", "TESSARY - DELINQUENT LOANS",
+     "Delinquency               No     Arrears Loans Value Net Liability"},
+    {"Insurance1", "", "TESSARY - INSURANCE REPORT", ""},
+    {"SystemControl1", "click OK\n", "TESSARY - SYSTEM CONTROL REPORT",
+     "Date       Usr Narrative                           Amount"},
+};
+
+class ReportsMenu : public ScriptTest {
+  protected:
+    // A generated folder whose batch has been checked and posted: logs, balances, a run.
+    void PostedFolder() {
+        const std::string gen = (fs::path(TESSARY_BIN_DIR) / "tessary-gen").string() +
+                                " --members 40 --batch 60 --seed 3 --date 08/12/2026 " +
+                                (program / "CU1").string() + " > /dev/null";
+        ASSERT_EQ(std::system(gen.c_str()), 0);
+        const auto post =
+            Run("type Password tessary\nclick Next\nmenu TotalTransactions1\nclick Cancel\n"
+                "menu PostTransactions1\nclick OK\nexpect forms TFview\nclick Close\n",
+                kToday);
+        ASSERT_EQ(post.status, 0) << post.out << post.err;
+    }
+};
+
+TEST_F(ReportsMenu, EveryReportIsPromptedViewedPrintedAndFiled) {
+    PostedFolder();
+    std::string script = "type Password tessary\nclick Next\n";
+    for (const MenuReport& r : kReports) {
+        const std::string filed = (program / (std::string(r.item) + ".txt")).string();
+        script += std::string("menu ") + r.item + "\n" + r.prompts + "expect forms TFview\n" +
+                  "expect-line Memo1 0 \"" + r.heading + "\"\n" +
+                  "click Print\nexpect-line printer 0 \"--- page 1\"\n" +
+                  "expect-line printer 1 \"" + r.title + "\"\n" + "click BFile\nfile " + filed +
+                  "\nclick Close\nexpect forms TFmain\n";
+    }
+    const auto run = Run(script, kToday);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    for (const MenuReport& r : kReports) {
+        const std::string text = Slurp(program / (std::string(r.item) + ".txt"));
+        EXPECT_EQ(text.substr(0, text.find("\r\n")), r.heading) << r.item;
+    }
+    // The statements of the posted month balance: its trial balance totals agree.
+    const std::string trial = Slurp(program / "TrialBalance1.txt");
+    const auto totals = trial.rfind("Totals");
+    ASSERT_NE(totals, std::string::npos);
+    EXPECT_EQ(trial.substr(totals + 26, 11), trial.substr(totals + 41, 11)) << trial;
+}
+
+TEST_F(ReportsMenu, PromptsTakeTheirDefaultsAndCancelShowsNoReport) {
+    PostedFolder();
+    const auto run = Run(R"(
+type Password tessary
+click Next
+menu TransactionSummary1
+type E1 31/02/2026
+click OK
+expect-line Memo1 2 "                From  Year Start   To  Year End"
+click Close
+menu MembersBalances1
+type E2 "  zz?  "
+click OK
+click Print
+expect-line printer 1 "TESSARY - MEMBERS BALANCES  Type  ZZ?"
+click Close
+menu SystemControl1
+click Cancel
+expect forms TFmain
+expect Lm ""
+)",
+                         kToday);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+}
+
+}  // namespace
+}  // namespace tessary::testing
