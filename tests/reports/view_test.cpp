@@ -4,7 +4,10 @@
 #include "reports/view.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 
@@ -288,6 +291,35 @@ TEST_F(ReportViewTest, FilingFailureIsToldAndTheViewerStays) {
     ui.Click(v.BFile);
     EXPECT_EQ(app->modal().Label1.caption, "Report not filed - File access denied");
     EXPECT_TRUE(v.visible);
+    EXPECT_FALSE(fs::exists(program / "d.txt.tmp"));  // nothing left beside it
+}
+
+TEST_F(ReportViewTest, AFilingThatFailsPartWayLeavesTheEarlierFileWhole) {
+    const std::string before = "the report filed before\r\n";
+    testing::WriteBytes(program / "r.txt",
+                        std::vector<unsigned char>(before.begin(), before.end()));
+    TFview& v = View(Numbered(1, 30), 3);
+    answer = (program / "r.txt").string();
+    {
+        // Files may grow to 100 bytes only, so the save fails after it has begun to write.
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 100;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        ui.Click(v.BFile);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    EXPECT_EQ(app->modal().Label1.caption, "Report not filed - I/O error " + std::to_string(EFBIG));
+    EXPECT_EQ(FileText(program / "r.txt"), before);
+    EXPECT_FALSE(fs::exists(program / "r.txt.tmp"));
+    EXPECT_TRUE(v.visible);
+
+    ui.Click(v.BFile);  // with room again the same name is filed whole
+    EXPECT_EQ(FileText(program / "r.txt").substr(0, kMembersTransactions.size() + 10),
+              kMembersTransactions + "\r\nline 1\r\n");
 }
 
 }  // namespace
