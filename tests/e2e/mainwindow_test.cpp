@@ -177,6 +177,14 @@ menu SetPrinter1
     EXPECT_NE(nextDocument.parent_path(), document.parent_path());
     EXPECT_EQ(nextDocument.parent_path().parent_path(), temp);
     EXPECT_EQ(nextDocument.parent_path().filename().string().find("XXXXXX"), std::string::npos);
+
+    // With no temporary folder to make it in, the user is told and no editor is started.
+    const auto failed = RunWithEnvironment({"TMPDIR=" + (program / "missing").string()},
+                                           "type Password tessary\nclick Next\n"
+                                           "menu EditReport1\nprint shell\nprint Lm\n",
+                                           kToday);
+    ASSERT_EQ(failed.status, 0) << failed.err;
+    EXPECT_EQ(failed.out.rfind("No new document could be made: ", 0), 0u) << failed.out;
 }
 
 TEST_F(MainWindow, AnotherUpdaterMakesUpdateCommandsWaitButNotTheRest) {
