@@ -127,10 +127,6 @@ std::string WeekdayName(DayNumber day) {
     return kWeekdayNames[weekday{ToSysDays(day)}.c_encoding()];
 }
 
-}  // namespace tessary
-
-namespace tessary {
-
 std::chrono::year_month_day LocalToday() {
     // The standard library here has no time-zone database, so the C library's local time
     // (which knows no locale) gives the calendar date.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <system_error>
 #include <vector>
 
@@ -219,6 +220,24 @@ int WriteFileDurably(const std::filesystem::path& target, std::string_view bytes
     if (ok) error = RenamePath(temp, target);
     if (error != 0) std::filesystem::remove(temp, ec);
     return error;
+}
+
+int CreatePrivateTemporaryFile(const std::string& name, std::filesystem::path& made) {
+    std::error_code ec;
+    const auto temp = std::filesystem::temp_directory_path(ec);
+    if (ec) return ec.value();
+    std::string folder = (temp / "tessary-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr) return errno;  // mode 0700
+    const auto path = std::filesystem::path(folder) / name;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int error = errno;
+        ::rmdir(folder.c_str());
+        return error;
+    }
+    ::close(fd);
+    made = path;
+    return 0;
 }
 
 std::string ExecutableFolder() {

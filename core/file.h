@@ -72,6 +72,11 @@ int CopyFileDurably(const std::filesystem::path& source, const std::filesystem::
 // Writes `bytes` as the whole of `target` the same way.
 int WriteFileDurably(const std::filesystem::path& target, std::string_view bytes);
 
+// Makes a new, empty file called `name` in a folder of its own under the temporary folder.
+// The folder's name is random and made exclusively, and only this user may enter it, so no
+// other user can guess the file's path, make it first or change it. Sets `made`.
+int CreatePrivateTemporaryFile(const std::string& name, std::filesystem::path& made);
+
 // Renames, reporting the error number.
 int RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/dates.h"
+#include "core/file.h"
 #include "core/fileset.h"
 #include "core/modal.h"
 #include "core/money.h"
@@ -257,10 +258,17 @@ void TFmain::SetPrinterClick() {
 void TFmain::EditReportClick() {
     std::string file = app_.state.LastFiledReport;
     if (file.empty()) {
-        // Nothing filed in this run: the editor opens on a new, empty document.
-        file =
-            (fs::temp_directory_path() / ("tessary-" + app_.state.UserCode + "-new.txt")).string();
-        if (!fs::exists(file)) CreateEmptyFile(file);
+        // Nothing filed in this run: the editor opens on a new, empty document, made where
+        // no other user can read or replace it; later uses in the run open the same one.
+        std::error_code ec;
+        if (newDocument_.empty() || !fs::exists(newDocument_, ec)) {
+            newDocument_.clear();
+            if (const int error = CreatePrivateTemporaryFile("new.txt", newDocument_)) {
+                Lm.caption = "No new document could be made: " + FileErrorText(error);
+                return;
+            }
+        }
+        file = newDocument_.string();
     }
     app_.ui.services().ShellOpen(file, "open", "", ui::ShowState::Maximized);
 }

@@ -2,6 +2,7 @@
 // TFmain: the main window. Its menu starts every command; its lower part is the message line
 // and the prompt box through which commands ask their questions.
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -74,6 +75,8 @@ class TFmain : public ui::Form, public Desk {
     void ExitYesClick();
 
     App& app_;
+    // The empty document that "Edit Filed Report" opens while nothing has been filed.
+    std::filesystem::path newDocument_;
 };
 
 // Checks an amount field of an entry form: its amount, or nothing with "Invalid" shown and

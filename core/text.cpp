@@ -234,10 +234,6 @@ std::string CutLine(std::string_view line) {
     return std::string(line.substr(0, 80));
 }
 
-}  // namespace tessary
-
-namespace tessary {
-
 std::string UpperCase1252(std::string_view text) {
     std::string out(text);
     for (char& ch : out) {

@@ -1,13 +1,12 @@
 #include "reports/writer.h"
 
-#include <fcntl.h>
 #include <fmt/format.h>
-#include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <span>
 
+#include "core/file.h"
 #include "core/text.h"
 #include "ui/platform.h"
 
@@ -158,28 +157,6 @@ std::string IoErrorText(int error) {
     }
 }
 
-// Creates (or overwrites) `path` with `bytes`; returns 0 or the errno of the failing step.
-int WriteWholeFile(const std::string& path, std::string_view bytes) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return errno;
-    int error = 0;
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    // A full disc may only show when the data is flushed at close.
-    if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
-    return error;
-}
-
 }  // namespace
 
 std::string ReportWorkPath(const RunState& state) {
@@ -312,8 +289,10 @@ void SaveReport(App& app, int reportNumber) {
         }
     }
     work.Close();
-    // Dialog names are Windows-1252 like all form text; the file system takes UTF-8.
-    const int error = WriteWholeFile(Cp1252ToUtf8(*chosen), text);
+    // Dialog names are Windows-1252 like all form text; the file system takes UTF-8. The text
+    // goes to a temporary name beside the file and is renamed into place, so a failed save
+    // leaves the old file whole rather than half overwritten.
+    const int error = WriteFileDurably(Cp1252ToUtf8(*chosen), text);
     if (error != 0) app.ShowModalMessage("Report not filed - " + IoErrorText(error));
 }
 

@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -34,6 +36,87 @@ std::vector<std::string> ScriptRun::Lines() const {
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The lines of a text, the last one marked when the text does not end in a line end.
+std::vector<std::string> DiffLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto end = text.find('\n', at);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(at) + "\\ (no line end)");
+            break;
+        }
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+ScriptSettings ReadScriptSettings(const std::string& script, std::string& problem) {
+    ScriptSettings settings;
+    std::istringstream in(script);
+    for (std::string line; std::getline(in, line);) {
+        line = Trim(line);
+        if (line.empty()) continue;
+        if (line[0] != '#') break;  // the first command ends the settings
+        const std::string comment = Trim(line.substr(1));
+        const auto colon = comment.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string key = comment.substr(0, colon);
+        const std::string value = Trim(comment.substr(colon + 1));
+        if (key == "options") {
+            std::istringstream words(value);
+            for (std::string w; words >> w;) settings.options.push_back(w);
+        } else if (key == "argument") {
+            settings.argument = value;
+        } else if (key == "status") {
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), settings.status);
+            if (ec != std::errc() || end != value.data() + value.size() || value.empty()) {
+                problem += "status \"" + value + "\" is not a whole number\n";
+            }
+        } else if (key == "error") {
+            settings.error = value;
+        }
+    }
+    return settings;
+}
+
+std::string LineDiff(const std::string& expected, const std::string& actual) {
+    const auto a = DiffLines(expected), b = DiffLines(actual);
+    // Longest common subsequence of lines; the outputs compared are short.
+    std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+    for (std::size_t i = a.size(); i-- > 0;) {
+        for (std::size_t j = b.size(); j-- > 0;) {
+            common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1
+                                        : std::max(common[i + 1][j], common[i][j + 1]);
+        }
+    }
+    std::string out;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (i < a.size() && j < b.size() && a[i] == b[j]) {
+            out += "  " + a[i++] + "\n";
+            ++j;
+        } else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) {
+            out += "- " + a[i++] + "\n";
+        } else {
+            out += "+ " + b[j++] + "\n";
+        }
+    }
+    return out;
 }
 
 void ScriptTest::SetUp() {

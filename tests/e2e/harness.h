@@ -34,6 +34,26 @@ struct ScriptRun {
     std::vector<std::string> Lines() const;
 };
 
+// An end-to-end case written as two files beside the tests: NAME.script, the user's actions
+// that tessary-script runs, and NAME.expected, exactly what the run must print. A script's
+// settings are comment lines at its top, before its first command:
+//   # options: --today 08/12/2026   options given before the script, split at blanks
+//   # argument: TRAINER             the program's argument (none when left out)
+//   # status: 2                     the exit status wanted (0 when left out)
+//   # error: some text              text the error output must hold (else it must be empty)
+// Any other comment is free text.
+struct ScriptSettings {
+    std::vector<std::string> options;
+    std::string argument;
+    int status = 0;
+    std::string error;
+};
+// The settings of a script; what is wrong with them goes to `problem`.
+ScriptSettings ReadScriptSettings(const std::string& script, std::string& problem);
+// The two texts line by line, the lines only in `expected` marked "-", those only in
+// `actual` "+", for a failure message.
+std::string LineDiff(const std::string& expected, const std::string& actual);
+
 // How an update run is cut short at one of its file operations.
 enum class Fault {
     Kill,      // the process dies there, as in a power cut

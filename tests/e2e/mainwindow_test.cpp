@@ -140,24 +140,51 @@ print "never reached"
 }
 
 TEST_F(MainWindow, HelpAndEditFiledReportOpenDocuments) {
-    const auto run = Run(R"(
+    const fs::path temp = program / "tmp";
+    fs::create_directories(temp);
+    const std::string script = R"(
 type Password tessary
 click Next
 menu Help1
 print shell
 menu EditReport1
 print shell
+menu EditReport1
+print shell
 menu SetPrinter1
-)",
-                         kToday);
+)";
+    const auto run = RunWithEnvironment({"TMPDIR=" + temp.string()}, script, kToday);
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = run.Lines();
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[0], (program / "tessary.html").string());
     EXPECT_EQ(lines[1], "open");
-    EXPECT_NE(lines[3].find("new.txt"), std::string::npos);  // an empty new document
-    EXPECT_TRUE(fs::exists(lines[3]));
-    EXPECT_EQ(fs::file_size(lines[3]), 0u);
+    // Nothing filed yet: an empty new document, in a folder of its own under the temporary
+    // folder that no other user may enter; the same document again later in the run.
+    const fs::path document = lines[3];
+    EXPECT_EQ(document.filename(), "new.txt");
+    EXPECT_EQ(document.parent_path().parent_path(), temp);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(document)));
+    EXPECT_EQ(fs::file_size(document), 0u);
+    EXPECT_EQ(fs::status(document.parent_path()).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(document).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(lines[6], lines[3]);
+
+    // The next run makes another under a new random name, so none can be known beforehand.
+    const auto next = RunWithEnvironment({"TMPDIR=" + temp.string()}, script, kToday);
+    ASSERT_EQ(next.status, 0) << next.err;
+    const fs::path nextDocument = next.Lines().at(3);
+    EXPECT_NE(nextDocument.parent_path(), document.parent_path());
+    EXPECT_EQ(nextDocument.parent_path().parent_path(), temp);
+    EXPECT_EQ(nextDocument.parent_path().filename().string().find("XXXXXX"), std::string::npos);
+
+    // With no temporary folder to make it in, the user is told and no editor is started.
+    const auto failed = RunWithEnvironment({"TMPDIR=" + (program / "missing").string()},
+                                           "type Password tessary\nclick Next\n"
+                                           "menu EditReport1\nprint shell\nprint Lm\n",
+                                           kToday);
+    ASSERT_EQ(failed.status, 0) << failed.err;
+    EXPECT_EQ(failed.out.rfind("No new document could be made: ", 0), 0u) << failed.out;
 }
 
 TEST_F(MainWindow, AnotherUpdaterMakesUpdateCommandsWaitButNotTheRest) {

@@ -4,7 +4,10 @@
 #include "reports/view.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 
@@ -25,6 +28,35 @@ Lines Numbered(int from, int to) {
     Lines lines;
     for (int i = from; i <= to; ++i) lines.push_back("line " + std::to_string(i));
     return lines;
+}
+
+// The lines a user sees above a report, written out in full: a fault in the heading code
+// cannot also be in these.
+const std::string kMembersBalances =
+    "Member                             Share1      Share2        Loan  Unattached";
+const std::string kMembersTransactions =
+    "Date       Usr Type                      Amount      Shares        Loan";
+const std::string kAccountsList = "A/c  Name                        Year Budget";
+const std::string kNominalTransactions =
+    "Date       Usr A/c Narrative                           Amount     Balance";
+const std::string kSystemControl = "Date       Usr Narrative                           Amount";
+// The page header line of the new data folder's union, user ADM, 8 December 2026, page 1 to 9.
+std::string Header(int page) {
+    return "New Credit Union                           User ADM  08/12/2026   Page     " +
+           std::to_string(page);
+}
+
+// What the memo should show: the heading, then the lines, then blanks.
+Lines Screen(const std::string& heading, Lines body) {
+    body.insert(body.begin(), heading);
+    body.resize(TFview::kMemoLines);
+    return body;
+}
+// Adds what one printed page should hold.
+void Paper(Lines& out, const std::string& title, const std::string& heading, int page,
+           const Lines& body) {
+    out.insert(out.end(), {"--- page " + std::to_string(page), title, Header(page), heading});
+    out.insert(out.end(), body.begin(), body.end());
 }
 
 class ReportViewTest : public testing::ProgramFolderTest {
@@ -55,19 +87,6 @@ class ReportViewTest : public testing::ProgramFolderTest {
         ShowReport(*app);
         return ReportViewer(*app);
     }
-    // What the memo should show: the heading, then the lines, then blanks.
-    Lines Screen(int number, Lines body) const {
-        body.insert(body.begin(), ColumnHeading(number));
-        body.resize(TFview::kMemoLines);
-        return body;
-    }
-    // Adds what one printed page should hold.
-    void Paper(Lines& out, int number, int page, const Lines& body) const {
-        out.insert(out.end(), {"--- page " + std::to_string(page),
-                               PageTitle(number, app->state.ReportTypePattern),
-                               PageHeaderLine(app->state, page), ColumnHeading(number)});
-        out.insert(out.end(), body.begin(), body.end());
-    }
     std::string FileText(const fs::path& p) const {
         const auto bytes = testing::ReadBytes(p);
         return std::string(bytes.begin(), bytes.end());
@@ -84,31 +103,30 @@ TEST_F(ReportViewTest, ExactlyFullPageThenHeadingAloneThenNothing) {
     TFview& v = View(Numbered(1, 26), 3);
     EXPECT_FALSE(app->main().visible);
     EXPECT_EQ(ui.ActiveForm(), &v);
-    EXPECT_EQ(v.Memo1.lines, Screen(3, Numbered(1, 26)));
+    EXPECT_EQ(v.Memo1.lines, Screen(kMembersTransactions, Numbered(1, 26)));
     ui.Click(v.Next);
-    EXPECT_EQ(v.Memo1.lines, Screen(3, {}));
+    EXPECT_EQ(v.Memo1.lines, Screen(kMembersTransactions, {}));
     ui.Click(v.Next);
-    EXPECT_EQ(v.Memo1.lines, Screen(3, {}));
+    EXPECT_EQ(v.Memo1.lines, Screen(kMembersTransactions, {}));
     ui.Click(v.Previous);  // one step back: the second Next did not move on
-    EXPECT_EQ(v.Memo1.lines, Screen(3, Numbered(1, 26)));
+    EXPECT_EQ(v.Memo1.lines, Screen(kMembersTransactions, Numbered(1, 26)));
 }
 
 TEST_F(ReportViewTest, OneLineOverAPageAndPreviousAtTheStart) {
     TFview& v = View(Numbered(1, 27), 5);
     ui.Click(v.Previous);
     ui.Click(v.Previous);
-    EXPECT_EQ(v.Memo1.lines, Screen(5, Numbered(1, 26)));
+    EXPECT_EQ(v.Memo1.lines, Screen(kNominalTransactions, Numbered(1, 26)));
     ui.Click(v.Next);
-    EXPECT_EQ(v.Memo1.lines, Screen(5, {"line 27"}));
+    EXPECT_EQ(v.Memo1.lines, Screen(kNominalTransactions, {"line 27"}));
     ui.Click(v.Next);
     ui.Click(v.Previous);
-    EXPECT_EQ(v.Memo1.lines, Screen(5, Numbered(1, 26)));
+    EXPECT_EQ(v.Memo1.lines, Screen(kNominalTransactions, Numbered(1, 26)));
 }
 
 TEST_F(ReportViewTest, BreaksShowBlankAndHeadinglessReportsShowAnEmptyFirstLine) {
     TFview& v = View({"a", "^", "^x", "", "b"}, 12);
-    EXPECT_EQ(v.Memo1.lines, Screen(12, {"a", "", "", "", "b"}));
-    EXPECT_EQ(v.Memo1.lines[0], "");
+    EXPECT_EQ(v.Memo1.lines, Screen("", {"a", "", "", "", "b"}));
 }
 
 TEST_F(ReportViewTest, CloseGivesBackTheMainWindowAndTheNextReportShowsFresh) {
@@ -121,7 +139,7 @@ TEST_F(ReportViewTest, CloseGivesBackTheMainWindowAndTheNextReportShowsFresh) {
     EXPECT_EQ(ui.ActiveForm(), &app->main());
     EXPECT_TRUE(app->main().menu->Usable(*app->main().menu->Find("TrialBalance1")));
     EXPECT_EQ(app->main().Lm.caption, "");
-    EXPECT_EQ(View({"other"}, 4).Memo1.lines, Screen(4, {"other"}));
+    EXPECT_EQ(View({"other"}, 4).Memo1.lines, Screen(kAccountsList, {"other"}));
 }
 
 TEST_F(ReportViewTest, PrintingBreaksPagesOnMarkersButNeverLeavesAnEmptyPage) {
@@ -129,30 +147,112 @@ TEST_F(ReportViewTest, PrintingBreaksPagesOnMarkersButNeverLeavesAnEmptyPage) {
     TFview& v = View({"a", "^", "^", std::string(80, 'w'), "^"}, 1);
     ui.Click(v.Print);
     Lines want;
-    Paper(want, 1, 1, {"a"});
-    Paper(want, 1, 2, {std::string(80, 'w')});
+    Paper(want, "TESSARY - MEMBERS BALANCES  Type  A?", kMembersBalances, 1, {"a"});
+    Paper(want, "TESSARY - MEMBERS BALANCES  Type  A?", kMembersBalances, 2,
+          {std::string(80, 'w')});
     EXPECT_EQ(services.printer.Lines(), want);
-    EXPECT_EQ(want[1], "TESSARY - MEMBERS BALANCES  Type  A?");
 
     View({}, 12);  // an empty report: one page, header only, empty heading
     PrintReport(*app, 12);
     want.clear();
-    Paper(want, 12, 1, {});
+    Paper(want, "TESSARY - INSURANCE REPORT", "", 1, {});
     EXPECT_EQ(services.printer.Lines(), want);
+}
+
+TEST_F(ReportViewTest, EachReportNumberPrintsItsOwnTitleAndHeading) {
+    // Every number from -1 to 30, and 300, printed empty with a member type pattern chosen
+    // (which only the member reports show); a number without a title or heading prints
+    // neither and is left out below. The posting report's heading ends in blanks.
+    app->state.ReportTypePattern = "AB";
+    std::string tops;
+    for (int n = -1; n <= 31; ++n) {
+        const int number = n == 31 ? 300 : n;
+        View({}, number);
+        PrintReport(*app, number);
+        const Lines page = services.printer.Lines();
+        ASSERT_EQ(page.size(), 4u) << number;
+        EXPECT_EQ(page[2], Header(1)) << number;
+        if (page[1].empty() && page[3].empty()) continue;
+        tops += "--- " + std::to_string(number) + "\n" + page[1] + "\n" + page[3] + "\n";
+    }
+    EXPECT_EQ(tops, R"(--- 1
+TESSARY - MEMBERS BALANCES  Type  AB
+Member                             Share1      Share2        Loan  Unattached
+--- 2
+TESSARY - MEMBERS LOANS  Type  AB
+Member                   Missing     Arrears        Loan Interest    Exposure
+--- 3
+TESSARY - MEMBERS TRANSACTIONS
+Date       Usr Type                      Amount      Shares        Loan
+--- 4
+TESSARY - NOMINAL ACCOUNTS LIST
+A/c  Name                        Year Budget
+--- 5
+TESSARY - NOMINAL ACCOUNTS TRANSACTIONS
+Date       Usr A/c Narrative                           Amount     Balance
+--- 6
+TESSARY - BUDGET VARIANCES REPORT
+A/c Name                         Balance      Budget  Variance % Amount Left
+--- 7
+TESSARY - TRIAL BALANCE REPORT
+Account                         Debit         Credit
+--- 8
+TESSARY - PROFIT & LOSS REPORT
+Account                         Period          Year
+--- 9
+TESSARY - BALANCE SHEET
+Account                         Debit         Credit
+--- 10
+TESSARY - DISTRIBUTION OF LOANS
+Loans Granted           No        Total
+--- 11
+TESSARY - DELINQUENT LOANS
+Delinquency               No     Arrears Loans Value Net Liability
+--- 12
+TESSARY - INSURANCE REPORT
+
+--- 13
+TESSARY - SYSTEM CONTROL REPORT
+Date       Usr Narrative                           Amount
+--- 14
+TESSARY - CASH FLOW REPORT
+Account                         Period          Year
+--- 15
+TESSARY - TRANSACTION SUMMARY
+
+--- 16
+TESSARY - MEMBERS DATA
+Member                               Type       Phone            Loan Number
+--- 20
+TESSARY - DIVIDEND ALLOCATION REPORT
+   No Name                      Avg Shares    Dividend  Share1 now
+--- 21
+TESSARY - TRANSACTION ERRORS REPORT
+
+--- 22
+TESSARY - MEMBERS POSTING REPORT
+   No Name                           Type                 Amount  Date      
+--- 23
+TESSARY - MEMBERS TRANSACTIONS LIST
+   No Name                     Type                 Amount Date       Errors
+--- 24
+TESSARY - NOMINAL TRANSACTIONS LIST
+A/c Name                  No Narrative                           Amount
+)");
 }
 
 TEST_F(ReportViewTest, LongReportBreaksAtThePageLimitAndTheViewerGoesBackToTheStart) {
     TFview& v = View(Numbered(1, 120), 13);
     ui.Click(v.Next);
     ui.Click(v.Print);
-    EXPECT_EQ(v.Memo1.lines, Screen(13, Numbered(1, 26)));
+    EXPECT_EQ(v.Memo1.lines, Screen(kSystemControl, Numbered(1, 26)));
     // The recording printer gives 12 points a line height of 57 dots, so the page limit is
     // 3508 - 2 * 57 = 3394 and the body starts at 5 * 57 = 285: 55 lines fit (the last at
     // 285 + 54 * 57 = 3363), the 56th would stand at 3420.
     Lines want;
-    Paper(want, 13, 1, Numbered(1, 55));
-    Paper(want, 13, 2, Numbered(56, 110));
-    Paper(want, 13, 3, Numbered(111, 120));
+    Paper(want, "TESSARY - SYSTEM CONTROL REPORT", kSystemControl, 1, Numbered(1, 55));
+    Paper(want, "TESSARY - SYSTEM CONTROL REPORT", kSystemControl, 2, Numbered(56, 110));
+    Paper(want, "TESSARY - SYSTEM CONTROL REPORT", kSystemControl, 3, Numbered(111, 120));
     EXPECT_EQ(services.printer.Lines(), want);
 }
 
@@ -164,7 +264,7 @@ TEST_F(ReportViewTest, FilingWritesHeadingLinesAndFormFeeds) {
     ui.Click(v.BFile);
     EXPECT_EQ(
         FileText(program / "out" / "r.txt"),
-        ColumnHeading(3) + "\r\na\r\n\f\r\n^x\r\ncaf\xE9\r\n" + std::string(80, 'z') + "\r\n");
+        kMembersTransactions + "\r\na\r\n\f\r\n^x\r\ncaf\xE9\r\n" + std::string(80, 'z') + "\r\n");
     EXPECT_EQ(app->state.LastFiledReport, (program / "out" / "r.txt").string());
 
     answer = (program / "out" / "h.txt").string();
@@ -183,13 +283,43 @@ TEST_F(ReportViewTest, FilingFailureIsToldAndTheViewerStays) {
     ui.Click(v.BFile);
     EXPECT_EQ(app->modal().Label1.caption, "Report not filed - Path not found");
     EXPECT_EQ(ui.ActiveForm(), &v);
-    EXPECT_EQ(v.Memo1.lines, Screen(3, Numbered(27, 30)));  // still on the page it was
+    EXPECT_EQ(v.Memo1.lines,
+              Screen(kMembersTransactions, Numbered(27, 30)));  // still on the page it was
 
     fs::create_directories(program / "d.txt");
     answer = (program / "d.txt").string();
     ui.Click(v.BFile);
     EXPECT_EQ(app->modal().Label1.caption, "Report not filed - File access denied");
     EXPECT_TRUE(v.visible);
+    EXPECT_FALSE(fs::exists(program / "d.txt.tmp"));  // nothing left beside it
+}
+
+TEST_F(ReportViewTest, AFilingThatFailsPartWayLeavesTheEarlierFileWhole) {
+    const std::string before = "the report filed before\r\n";
+    testing::WriteBytes(program / "r.txt",
+                        std::vector<unsigned char>(before.begin(), before.end()));
+    TFview& v = View(Numbered(1, 30), 3);
+    answer = (program / "r.txt").string();
+    {
+        // Files may grow to 100 bytes only, so the save fails after it has begun to write.
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 100;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        ui.Click(v.BFile);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    EXPECT_EQ(app->modal().Label1.caption, "Report not filed - I/O error " + std::to_string(EFBIG));
+    EXPECT_EQ(FileText(program / "r.txt"), before);
+    EXPECT_FALSE(fs::exists(program / "r.txt.tmp"));
+    EXPECT_TRUE(v.visible);
+
+    ui.Click(v.BFile);  // with room again the same name is filed whole
+    EXPECT_EQ(FileText(program / "r.txt").substr(0, kMembersTransactions.size() + 10),
+              kMembersTransactions + "\r\nline 1\r\n");
 }
 
 }  // namespace
