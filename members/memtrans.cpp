@@ -9,6 +9,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/money.h"
+#include "core/protocol.h"
 #include "core/start.h"
 #include "core/text.h"
 #include "members/loans.h"
@@ -226,7 +227,7 @@ void TFmemtrans::EmemnoExit() {
 
 void TFmemtrans::EtypeExit() {
     const auto n = StrictWhole(Etype.text);
-    if (n && *n >= 1 && *n <= 7) {
+    if (n && *n >= kFirstKeyedType && *n <= kLastKeyedType) {
         Ltype.caption.clear();
         TransactionTypeName(static_cast<int>(*n), Ltype.caption);
         return;

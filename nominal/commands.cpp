@@ -2,6 +2,7 @@
 
 #include "core/fileset.h"
 #include "core/mainform.h"
+#include "core/protocol.h"
 #include "nominal/bank.h"
 #include "nominal/nomacc.h"
 #include "nominal/nomtrans.h"
@@ -16,20 +17,20 @@ void NominalCommand(App& app) {
     m.EnableMenus(false);
     m.ClearPrompt();
     switch (s.CommandCode) {
-        case 21:
+        case kCmdInputNominalTransactions:  // 21 to this dispatcher; the member import shares it
             app.ui.Hide(m);
             app.FindForm<TFnomtrans>("TFnomtrans")->Open();
             return;
-        case 22:
+        case kCmdTotalNominalTransactions:
             TotalNominalTransactions(app);
             return;
-        case 23:
+        case kCmdPostNominalTransactions:
             PostNominalTransactions(app);
             return;
-        case 24:
+        case kCmdReconcile:
             Reconcile(app);
             return;
-        case 25:
+        case kCmdMaintainNominalAccounts:
             if (!OpenFileSet(s, kUpdate)) {
                 m.EnableMenus(true);
                 return;

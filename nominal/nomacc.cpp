@@ -61,7 +61,7 @@ void TFnomacc::Open() {
 void TFnomacc::FormActivate() {
     colour = ui::kFormColour;
     if (!TakeOpening()) return;
-    app_.state.RecordNo = 20;
+    app_.state.RecordNo = kFixedAssetsStart;
     ReadNominal(app_.state);
     Show();
     PlaceFocus(&Eaccno);
