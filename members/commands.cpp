@@ -41,7 +41,7 @@ const char* CommandName(int code) {
 
 }  // namespace
 
-void MembersCommand(App& app) {
+void MembersCommand(App& app, const MemberForms& forms) {
     TFmain& m = app.main();
     RunState& s = app.state;
     const int code = s.CommandCode;
@@ -52,11 +52,10 @@ void MembersCommand(App& app) {
         return;
     }
     if (code <= kCmdPostMemberTransactions && !m.CheckRights(kOperator)) return;
-    auto* memacc = app.FindForm<TFmemacc>("TFmemacc");
     switch (code) {
         case kCmdInputMemberTransactions:
             app.ui.Hide(m);
-            app.FindForm<TFmemtrans>("TFmemtrans")->Open();
+            forms.memtrans.Open();
             return;
         case kCmdCheckMemberTransactions:
             CheckTransactions(app);
@@ -69,13 +68,14 @@ void MembersCommand(App& app) {
             if (!m.CheckRights(kSupervisor) || !OpenFileSet(s, kUpdate)) return;
             m.EnableMenus(false);
             app.ui.Hide(m);
-            memacc->Open(code == kCmdAddMembers ? TFmemacc::Mode::Add : TFmemacc::Mode::Update);
+            forms.memacc.Open(code == kCmdAddMembers ? TFmemacc::Mode::Add
+                                                     : TFmemacc::Mode::Update);
             return;
         case kCmdViewMembers:
             OpenFileSet(s, kEnquiry);
             m.EnableMenus(false);
             app.ui.Hide(m);
-            memacc->Open(TFmemacc::Mode::View);
+            forms.memacc.Open(TFmemacc::Mode::View);
             return;
         case kCmdReadMemberTransactions:
         case kCmdFindMember:

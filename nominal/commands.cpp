@@ -10,7 +10,7 @@
 
 namespace tessary {
 
-void NominalCommand(App& app) {
+void NominalCommand(App& app, const NominalForms& forms) {
     TFmain& m = app.main();
     RunState& s = app.state;
     if (!m.CheckRights(kSupervisor)) return;
@@ -19,7 +19,7 @@ void NominalCommand(App& app) {
     switch (s.CommandCode) {
         case kCmdInputNominalTransactions:  // 21 to this dispatcher; the member import shares it
             app.ui.Hide(m);
-            app.FindForm<TFnomtrans>("TFnomtrans")->Open();
+            forms.nomtrans.Open();
             return;
         case kCmdTotalNominalTransactions:
             TotalNominalTransactions(app);
@@ -28,7 +28,7 @@ void NominalCommand(App& app) {
             PostNominalTransactions(app);
             return;
         case kCmdReconcile:
-            Reconcile(app);
+            Reconcile(app, forms.bank);
             return;
         case kCmdMaintainNominalAccounts:
             if (!OpenFileSet(s, kUpdate)) {
@@ -36,7 +36,7 @@ void NominalCommand(App& app) {
                 return;
             }
             app.ui.Hide(m);
-            app.FindForm<TFnomacc>("TFnomacc")->Open();
+            forms.nomacc.Open();
             return;
         default:
             m.EnableMenus(true);
