@@ -15,15 +15,14 @@
 namespace tessary {
 
 void Assemble(App& app) {
-    app.MakeForm<TFmemtrans>();
-    app.MakeForm<TFmemacc>();
-    app.MakeForm<TFnomacc>();
-    app.MakeForm<TFnomtrans>();
-    app.MakeForm<TFbank>();
+    // Each dispatcher is handed the forms it shows, so no command looks one up by name.
+    const MemberForms members{app.MakeForm<TFmemtrans>(), app.MakeForm<TFmemacc>()};
+    const NominalForms nominal{app.MakeForm<TFnomacc>(), app.MakeForm<TFnomtrans>(),
+                               app.MakeForm<TFbank>()};
     ReportViewer(app);
     TFmain& m = app.main();
-    m.MembersCommand = [&app] { MembersCommand(app); };
-    m.NominalCommand = [&app] { NominalCommand(app); };
+    m.MembersCommand = [&app, members] { MembersCommand(app, members); };
+    m.NominalCommand = [&app, nominal] { NominalCommand(app, nominal); };
     m.ReportCommand = [&app] { ReportCommand(app); };
     m.ProcessingCommand = [&app] { ProcessingCommand(app); };
 }

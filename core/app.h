@@ -49,12 +49,6 @@ class App {
         return ref;
     }
 
-    // The form of that name and class, made by the program's assembly; nullptr when absent.
-    template <typename F>
-    F* FindForm(std::string_view name) const {
-        return dynamic_cast<F*>(ui.FindForm(name));
-    }
-
     // Shows a one-line message in the message form and waits for its OK.
     void ShowModalMessage(const std::string& text);
     // Ends the program.

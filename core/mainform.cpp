@@ -11,6 +11,7 @@
 #include "core/fileset.h"
 #include "core/modal.h"
 #include "core/money.h"
+#include "core/protocol.h"
 #include "core/setup.h"
 #include "core/text.h"
 
@@ -94,51 +95,51 @@ void TFmain::BuildMenu() {
     });
 
     auto& ma = m.Add("MembersAccounts1", "&Members Accounts");
-    ma.Add("InputTransactions1", "&Input Transactions", members(11));
-    ma.Add("ReadTransactions1", "&Read Transactions", members(12));
-    ma.Add("TotalTransactions1", "&Check Transactions", members(13));
-    ma.Add("PostTransactions1", "&Post Transactions", members(14));
-    ma.Add("AddMembers1", "&Add Members", members(15));
-    ma.Add("UpdateMembers1", "&Update Members", members(16));
-    ma.Add("ViewMembers1", "&View Members", members(17));
-    ma.Add("FindMember1", "&Find Member", members(18));
-    ma.Add("CreatePortabledisk", "Create &FPY Disc", members(19));
-    ma.Add("ExportMembersRecords1", "&Export Members Records", members(20));
-    ma.Add("ImportMembersDetails1", "I&mport Members Details", members(21));
+    ma.Add("InputTransactions1", "&Input Transactions", members(kCmdInputMemberTransactions));
+    ma.Add("ReadTransactions1", "&Read Transactions", members(kCmdReadMemberTransactions));
+    ma.Add("TotalTransactions1", "&Check Transactions", members(kCmdCheckMemberTransactions));
+    ma.Add("PostTransactions1", "&Post Transactions", members(kCmdPostMemberTransactions));
+    ma.Add("AddMembers1", "&Add Members", members(kCmdAddMembers));
+    ma.Add("UpdateMembers1", "&Update Members", members(kCmdUpdateMembers));
+    ma.Add("ViewMembers1", "&View Members", members(kCmdViewMembers));
+    ma.Add("FindMember1", "&Find Member", members(kCmdFindMember));
+    ma.Add("CreatePortabledisk", "Create &FPY Disc", members(kCmdCreateFpyDisc));
+    ma.Add("ExportMembersRecords1", "&Export Members Records", members(kCmdExportMembers));
+    ma.Add("ImportMembersDetails1", "I&mport Members Details", members(kCmdImportMembers));
 
     auto& na = m.Add("NominalAccounts1", "&Nominal Accounts");
-    na.Add("InputTransactions2", "&Input Transactions", nominal(21));
-    na.Add("TotalTransactions2", "&Total Transactions", nominal(22));
-    na.Add("Post2", "&Post Transactions", nominal(23));
-    na.Add("Reconcile", "&Reconcile", nominal(24));
-    na.Add("MaintainAccounts1", "&Maintain Accounts", nominal(25));
+    na.Add("InputTransactions2", "&Input Transactions", nominal(kCmdInputNominalTransactions));
+    na.Add("TotalTransactions2", "&Total Transactions", nominal(kCmdTotalNominalTransactions));
+    na.Add("Post2", "&Post Transactions", nominal(kCmdPostNominalTransactions));
+    na.Add("Reconcile", "&Reconcile", nominal(kCmdReconcile));
+    na.Add("MaintainAccounts1", "&Maintain Accounts", nominal(kCmdMaintainNominalAccounts));
 
     auto& r = m.Add("Reports1", "&Reports");
     r.Add("SetPrinter1", "Set Printer", [this] { SetPrinterClick(); });
     r.Add("EditReport1", "Edit Filed Report", [this] { EditReportClick(); });
-    r.Add("MembersBalances1", "Members Balances", report(301));
-    r.Add("MembersLoans1", "Members Loans", report(302));
-    r.Add("MembersTransactions1", "Members Transactions", report(303));
-    r.Add("MembersData1", "Members Data", report(316));
-    r.Add("NominalAccountList1", "Nominal Account List", report(304));
-    r.Add("NominalTransactions1", "Nominal Transactions", report(305));
-    r.Add("TransactionSummary1", "Transaction Summary", report(315));
-    r.Add("BudgetVariances1", "Budget Variances", report(306));
-    r.Add("TrialBalance1", "Trial Balance", report(307));
-    r.Add("CashFlow1", "Cash Flow", report(314));
-    r.Add("ProfitandLoss1", "Profit and Loss", report(308));
-    r.Add("BalanceSheet1", "Balance Sheet", report(309));
-    r.Add("DistributionofLoans1", "Distribution of Loans", report(310));
-    r.Add("DelinquentLoans1", "Delinquent Loans", report(311));
-    r.Add("Insurance1", "Insurable Loans/Savings", report(312));
-    r.Add("SystemControl1", "System Control", report(313));
+    r.Add("MembersBalances1", "Members Balances", report(kCmdReportMembersBalances));
+    r.Add("MembersLoans1", "Members Loans", report(kCmdReportMembersLoans));
+    r.Add("MembersTransactions1", "Members Transactions", report(kCmdReportMembersTransactions));
+    r.Add("MembersData1", "Members Data", report(kCmdReportMembersData));
+    r.Add("NominalAccountList1", "Nominal Account List", report(kCmdReportNominalAccountList));
+    r.Add("NominalTransactions1", "Nominal Transactions", report(kCmdReportNominalTransactions));
+    r.Add("TransactionSummary1", "Transaction Summary", report(kCmdReportTransactionSummary));
+    r.Add("BudgetVariances1", "Budget Variances", report(kCmdReportBudgetVariances));
+    r.Add("TrialBalance1", "Trial Balance", report(kCmdReportTrialBalance));
+    r.Add("CashFlow1", "Cash Flow", report(kCmdReportCashFlow));
+    r.Add("ProfitandLoss1", "Profit and Loss", report(kCmdReportProfitAndLoss));
+    r.Add("BalanceSheet1", "Balance Sheet", report(kCmdReportBalanceSheet));
+    r.Add("DistributionofLoans1", "Distribution of Loans", report(kCmdReportDistributionOfLoans));
+    r.Add("DelinquentLoans1", "Delinquent Loans", report(kCmdReportDelinquentLoans));
+    r.Add("Insurance1", "Insurable Loans/Savings", report(kCmdReportInsurance));
+    r.Add("SystemControl1", "System Control", report(kCmdReportSystemControl));
 
     auto& p = m.Add("Processing1", "&Processing");
-    p.Add("PeriodEnd1", "&Period End", processing(41));
-    p.Add("YearEnd1", "&Year End", processing(42));
-    p.Add("DividendAllocation1", "&Dividend Allocation", processing(43));
-    p.Add("Backup1", "&Backup", processing(44));
-    p.Add("Restore1", "&Restore", processing(45));
+    p.Add("PeriodEnd1", "&Period End", processing(kCmdPeriodEnd));
+    p.Add("YearEnd1", "&Year End", processing(kCmdYearEnd));
+    p.Add("DividendAllocation1", "&Dividend Allocation", processing(kCmdDividendAllocation));
+    p.Add("Backup1", "&Backup", processing(kCmdBackup));
+    p.Add("Restore1", "&Restore", processing(kCmdRestore));
 
     m.Add("SetUp1", "&Set Up", [this] { SetUpClick(); });
     auto& exit = m.Add("Exit1", "&Exit");

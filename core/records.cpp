@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/protocol.h"
+
 namespace tessary {
 
 void ScrambleBytes(unsigned char* bytes, std::size_t count) {
@@ -15,11 +17,13 @@ void ScrambleSystemRecord(SystemRecord& record) {
 }
 
 void TransactionTypeName(int type, std::string& name) {
-    static constexpr std::array<std::string_view, 9> kNames = {
+    static constexpr std::array<std::string_view, kLastNamedType> kNames = {
         "Share 1 Deposit",  "Share 2 Deposit",  "Loan Repayment",  "Fee",
         "Share 1 Withdraw", "Share 2 Withdraw", "Loan Allocation", "Interest",
         "Dividend Shares"};
-    if (type >= 1 && type <= 9) name = kNames[static_cast<std::size_t>(type - 1)];
+    if (type >= kShare1Deposit && type <= kLastNamedType) {
+        name = kNames[static_cast<std::size_t>(type - kShare1Deposit)];
+    }
 }
 
 bool AccountInRange(int account) {

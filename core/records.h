@@ -63,6 +63,15 @@ struct SystemRecord {
     std::uint8_t pad345[3] = {};
 };
 
+// Loan interest as a fraction of the balance, a day and a month, from the percent a month
+// that set-up keeps (a year of 365.25 days).
+inline double DailyInterestRate(const SystemRecord& system) {
+    return system.InterestRate * 12 / 36525;
+}
+inline double MonthlyInterestRate(const SystemRecord& system) {
+    return system.InterestRate * 0.01;
+}
+
 struct MemberRecord {
     double Share1 = 0;
     double Share2 = 0;

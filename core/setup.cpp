@@ -97,8 +97,6 @@ void TFsetup::NextClick() {
 void TFsetup::CloseClick() {
     StoreFields();
     RunState& s = app_.state;
-    s.DailyRate = s.System.InterestRate * 12 / 36525;
-    s.MonthlyRate = s.System.InterestRate * 0.01;
     CloseFileSet(s, kUpdate);
     app_.main().EnableMenus(true);
     app_.ui.Hide(*this);

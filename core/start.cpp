@@ -140,8 +140,6 @@ void TFstart::FormActivate() {
             sys.Close();
         }
     }
-    s.DailyRate = s.System.InterestRate * 12 / 36525;
-    s.MonthlyRate = s.System.InterestRate * 0.01;
 }
 
 void TFstart::EDateExit() {

@@ -72,8 +72,10 @@ struct RunState {
     std::string TodayText;
     std::string UserCode;
     std::int32_t UserLevel = 0;
-    double DailyRate = 0;
-    double MonthlyRate = 0;
+    // The run's loan interest rates, always those of the system record in memory, so a rate
+    // changed in set-up counts from then on.
+    double DailyRate() const { return DailyInterestRate(System); }
+    double MonthlyRate() const { return MonthlyInterestRate(System); }
 
     // The main window's run-wide values.
     int CommandCode = 0;

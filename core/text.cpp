@@ -197,6 +197,27 @@ int ReadWholeNumber(std::string_view text) {
     return static_cast<int>(std::clamp(value, lo, hi));
 }
 
+std::optional<long long> ReadWholeNumber(std::string_view text, const WholeNumberForm& form) {
+    std::size_t pos = 0;
+    if (form.blanksBefore) {
+        while (pos < text.size() && text[pos] == ' ') ++pos;
+    }
+    const std::size_t start = pos;
+    if (form.minusSign && pos < text.size() && text[pos] == '-') ++pos;
+    const std::size_t end = SkipDigits(text, pos);
+    if (end == pos) return std::nullopt;
+    const std::string_view rest = text.substr(end);
+    if (form.after == WholeNumberForm::After::Nothing && !rest.empty()) return std::nullopt;
+    if (form.after == WholeNumberForm::After::Blanks &&
+        rest.find_first_not_of(' ') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data() + start, text.data() + end, value);
+    if (ec != std::errc{} || ptr != text.data() + end) return std::nullopt;
+    return value;
+}
+
 std::string Left24(std::string_view text) {
     // Widths count bytes, as the record text is one byte a character.
     std::string out(text);

@@ -30,6 +30,18 @@ std::optional<double> ReadFiniteNumber(std::string_view text);
 // The same, truncated toward zero to a whole number (clamped to the Int32 range).
 int ReadWholeNumber(std::string_view text);
 
+// The text a field check takes as a whole number: digits, and around them what the form
+// allows. Blanks are spaces.
+struct WholeNumberForm {
+    enum class After { Nothing, Blanks, Anything };
+    bool blanksBefore = true;     // blanks before the number are passed over
+    bool minusSign = true;        // a minus sign may stand before the digits
+    After after = After::Blanks;  // what may follow the digits; Anything: the leading number
+};
+// Strict reading for field checks: the number, or nothing when the text is not of the form
+// or the number is beyond a long long.
+std::optional<long long> ReadWholeNumber(std::string_view text, const WholeNumberForm& form);
+
 // Blanks added on the left (right-aligned) or the right (left-aligned) up to `width`; a
 // longer text stays whole.
 std::string PadLeft(std::string text, std::size_t width);

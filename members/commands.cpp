@@ -2,6 +2,7 @@
 
 #include "core/fileset.h"
 #include "core/mainform.h"
+#include "core/protocol.h"
 #include "members/memacc.h"
 #include "members/memtrans.h"
 #include "members/posting.h"
@@ -12,26 +13,27 @@ namespace {
 
 const char* CommandName(int code) {
     switch (code) {
-        case 11:
+        case kCmdInputMemberTransactions:
             return "Input Transactions";
-        case 12:
+        case kCmdReadMemberTransactions:
             return "Read Transactions";
-        case 13:
+        case kCmdCheckMemberTransactions:
             return "Check Transactions";
-        case 14:
+        case kCmdPostMemberTransactions:
             return "Post Transactions";
-        case 15:
+        case kCmdAddMembers:
             return "Add Members";
-        case 16:
+        case kCmdUpdateMembers:
             return "Update Members";
-        case 17:
+        case kCmdViewMembers:
             return "View Members";
-        case 18:
+        case kCmdFindMember:
             return "Find Member";
-        case 19:
+        case kCmdCreateFpyDisc:
             return "Create FPY Disc";
-        case 20:
+        case kCmdExportMembers:
             return "Export Members Records";
+        case kCmdImportMembers:
         default:
             return "Import Members Details";
     }
@@ -39,43 +41,47 @@ const char* CommandName(int code) {
 
 }  // namespace
 
-void MembersCommand(App& app) {
+void MembersCommand(App& app, const MemberForms& forms) {
     TFmain& m = app.main();
     RunState& s = app.state;
     const int code = s.CommandCode;
     m.EnableMenus(true);
     m.ClearPrompt();
-    if (code < 11 || code > 21) {
+    if (code < kFirstMemberCommand || code > kLastMemberCommand) {
         app.ui.Show(m);
         return;
     }
-    if (code <= 14 && !m.CheckRights(kOperator)) return;
-    auto* memacc = app.FindForm<TFmemacc>("TFmemacc");
+    if (code <= kCmdPostMemberTransactions && !m.CheckRights(kOperator)) return;
     switch (code) {
-        case 11:
+        case kCmdInputMemberTransactions:
             app.ui.Hide(m);
-            app.FindForm<TFmemtrans>("TFmemtrans")->Open();
+            forms.memtrans.Open();
             return;
-        case 13:
+        case kCmdCheckMemberTransactions:
             CheckTransactions(app);
             return;
-        case 14:
+        case kCmdPostMemberTransactions:
             PostTransactions(app);
             return;
-        case 15:
-        case 16:
+        case kCmdAddMembers:
+        case kCmdUpdateMembers:
             if (!m.CheckRights(kSupervisor) || !OpenFileSet(s, kUpdate)) return;
             m.EnableMenus(false);
             app.ui.Hide(m);
-            memacc->Open(code == 15 ? TFmemacc::Mode::Add : TFmemacc::Mode::Update);
+            forms.memacc.Open(code == kCmdAddMembers ? TFmemacc::Mode::Add
+                                                     : TFmemacc::Mode::Update);
             return;
-        case 17:
+        case kCmdViewMembers:
             OpenFileSet(s, kEnquiry);
             m.EnableMenus(false);
             app.ui.Hide(m);
-            memacc->Open(TFmemacc::Mode::View);
+            forms.memacc.Open(TFmemacc::Mode::View);
             return;
-        default:
+        case kCmdReadMemberTransactions:
+        case kCmdFindMember:
+        case kCmdCreateFpyDisc:
+        case kCmdExportMembers:
+        case kCmdImportMembers:  // 21 to this dispatcher; nominal entry shares the code
             m.NotAvailable(CommandName(code));
             return;
     }

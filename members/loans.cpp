@@ -12,8 +12,7 @@ double CurrentInterestDue(const RunState& state) {
     const MemberRecord& m = state.Member;
     if (IsZeroMoney(m.LoanBalance)) return 0;
     if (state.System.InterestMethod == 1) return m.InterestDue;
-    const double dailyRate = state.System.InterestRate * 12 / 36525;
-    return RoundMoney(dailyRate * m.LoanBalance * (state.WorkingDate - m.LastPayDate) +
+    return RoundMoney(state.DailyRate() * m.LoanBalance * (state.WorkingDate - m.LastPayDate) +
                       m.InterestDue);
 }
 

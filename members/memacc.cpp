@@ -1,7 +1,5 @@
 #include "members/memacc.h"
 
-#include <charconv>
-
 #include "core/dates.h"
 #include "core/fileset.h"
 #include "core/mainform.h"
@@ -250,18 +248,14 @@ void TFmemacc::NextClick() {
 void TFmemacc::EmemnoExit() {
     if (mode_ == Mode::Add) return;
     RunState& s = app_.state;
-    long long n = 0;
-    const std::string& text = Ememno.text;
-    const auto begin = text.find_first_not_of(' ');
-    const char* first = text.data() + (begin == std::string::npos ? text.size() : begin);
-    const auto [end, ec] = std::from_chars(first, text.data() + text.size(), n);
-    if (begin == std::string::npos || ec != std::errc() || end != text.data() + text.size() ||
-        n < 1 || n > count_) {
+    // Blanks may lead the number but not follow it.
+    const auto n = ReadWholeNumber(Ememno.text, {.after = WholeNumberForm::After::Nothing});
+    if (!n || *n < 1 || *n > count_) {
         Ememno.text = "Invalid";
         Ememno.SetFocus();
         return;
     }
-    number_ = static_cast<std::int32_t>(n);
+    number_ = static_cast<std::int32_t>(*n);
     s.RecordNo = MemberRecordNo(number_);
     ReadMember(s);
     Present();

@@ -1,7 +1,6 @@
 #include "members/memtrans.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <optional>
 
@@ -9,6 +8,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/money.h"
+#include "core/protocol.h"
 #include "core/start.h"
 #include "core/text.h"
 #include "members/loans.h"
@@ -22,17 +22,6 @@ void Caption(ui::Label& l, int x, int y, const char* text) {
     l.left = x;
     l.top = y;
     l.caption = text;
-}
-
-// A whole number typed on its own (blanks around it allowed).
-std::optional<long long> StrictWhole(std::string_view text) {
-    const auto b = text.find_first_not_of(' ');
-    if (b == std::string_view::npos) return std::nullopt;
-    text = text.substr(b, text.find_last_not_of(' ') - b + 1);
-    long long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
 }
 
 // A day number as the date message shows it, 0 included (30/12/1899).
@@ -206,7 +195,7 @@ void TFmemtrans::EmemnoExit() {
         member_ = 0;
         return;
     }
-    const auto n = StrictWhole(Ememno.text);
+    const auto n = ReadWholeNumber(Ememno.text, WholeNumberForm{});
     bool accepted = false;
     if (n && *n >= 1 && *n <= 0x7FFFFFFF) {
         s.RecordNo = static_cast<std::int32_t>(*n - 1);
@@ -225,8 +214,8 @@ void TFmemtrans::EmemnoExit() {
 }
 
 void TFmemtrans::EtypeExit() {
-    const auto n = StrictWhole(Etype.text);
-    if (n && *n >= 1 && *n <= 7) {
+    const auto n = ReadWholeNumber(Etype.text, WholeNumberForm{});
+    if (n && *n >= kFirstKeyedType && *n <= kLastKeyedType) {
         Ltype.caption.clear();
         TransactionTypeName(static_cast<int>(*n), Ltype.caption);
         return;
@@ -316,7 +305,7 @@ void TFmemtrans::FindClick() {
     if (!StoreCurrent()) return;
     if (!find_) find_ = &app_.MakeForm<TFfindtrans>();
     app_.ui.ShowModal(*find_);
-    const auto wanted = StrictWhole(find_->Edit1.text);
+    const auto wanted = ReadWholeNumber(find_->Edit1.text, WholeNumberForm{});
     if (!wanted) return;
     MemberTransaction entry;
     for (std::uint64_t q = 0; batch_.ReadAt(q * kMemberTransactionSize, RecordBytes(entry),

@@ -185,7 +185,7 @@ void TFbank::CloseClick() {
     app_.ui.Show(m);
 }
 
-void Reconcile(App& app) {
+void Reconcile(App& app, TFbank& form) {
     TFmain& m = app.main();
     m.L2.caption = "Bank Balance";
     m.E2.visible = true;
@@ -205,7 +205,7 @@ void Reconcile(App& app) {
         return;
     }
     m.ClearPrompt();
-    app.FindForm<TFbank>("TFbank")->Open(statement);
+    form.Open(statement);
 }
 
 }  // namespace tessary

@@ -47,7 +47,7 @@ class TFbank : public ui::Form {
     std::int64_t lastPage_ = 0;
 };
 
-// The menu's "Reconcile": asks the statement balance and opens the form.
-void Reconcile(App& app);
+// The menu's "Reconcile": asks the statement balance and opens the reconciliation form.
+void Reconcile(App& app, TFbank& form);
 
 }  // namespace tessary

@@ -2,6 +2,7 @@
 
 #include "core/fileset.h"
 #include "core/mainform.h"
+#include "core/protocol.h"
 #include "nominal/bank.h"
 #include "nominal/nomacc.h"
 #include "nominal/nomtrans.h"
@@ -9,33 +10,33 @@
 
 namespace tessary {
 
-void NominalCommand(App& app) {
+void NominalCommand(App& app, const NominalForms& forms) {
     TFmain& m = app.main();
     RunState& s = app.state;
     if (!m.CheckRights(kSupervisor)) return;
     m.EnableMenus(false);
     m.ClearPrompt();
     switch (s.CommandCode) {
-        case 21:
+        case kCmdInputNominalTransactions:  // 21 to this dispatcher; the member import shares it
             app.ui.Hide(m);
-            app.FindForm<TFnomtrans>("TFnomtrans")->Open();
+            forms.nomtrans.Open();
             return;
-        case 22:
+        case kCmdTotalNominalTransactions:
             TotalNominalTransactions(app);
             return;
-        case 23:
+        case kCmdPostNominalTransactions:
             PostNominalTransactions(app);
             return;
-        case 24:
-            Reconcile(app);
+        case kCmdReconcile:
+            Reconcile(app, forms.bank);
             return;
-        case 25:
+        case kCmdMaintainNominalAccounts:
             if (!OpenFileSet(s, kUpdate)) {
                 m.EnableMenus(true);
                 return;
             }
             app.ui.Hide(m);
-            app.FindForm<TFnomacc>("TFnomacc")->Open();
+            forms.nomacc.Open();
             return;
         default:
             m.EnableMenus(true);

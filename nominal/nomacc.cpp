@@ -1,5 +1,8 @@
 #include "nominal/nomacc.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/text.h"
@@ -61,7 +64,7 @@ void TFnomacc::Open() {
 void TFnomacc::FormActivate() {
     colour = ui::kFormColour;
     if (!TakeOpening()) return;
-    app_.state.RecordNo = 20;
+    app_.state.RecordNo = kFixedAssetsStart;
     ReadNominal(app_.state);
     Show();
     PlaceFocus(&Eaccno);
@@ -84,14 +87,12 @@ void TFnomacc::Save() {
 void TFnomacc::EaccnoExit() {
     RunState& s = app_.state;
     if (Eaccno.text.empty()) return;
-    // The whole number the text begins with; no leading digits reads as 0.
-    std::size_t i = 0;
-    long long n = 0;
-    while (i < Eaccno.text.size() && Eaccno.text[i] >= '0' && Eaccno.text[i] <= '9' &&
-           n < 1000000) {
-        n = n * 10 + (Eaccno.text[i++] - '0');
-    }
-    s.RecordNo = static_cast<std::int32_t>(n);
+    // The digits the text begins with; none reads as 0.
+    const auto n = ReadWholeNumber(
+        Eaccno.text,
+        {.blanksBefore = false, .minusSign = false, .after = WholeNumberForm::After::Anything});
+    s.RecordNo = static_cast<std::int32_t>(
+        std::min<long long>(n.value_or(0), std::numeric_limits<std::int32_t>::max()));
     if (!Maintainable(s.RecordNo)) {
         Eaccno.text = "Invalid";
         Eaccno.SetFocus();

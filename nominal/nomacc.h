@@ -2,6 +2,7 @@
 // TFnomacc: naming and budgeting the user's nominal accounts, 20 to 159.
 
 #include "core/app.h"
+#include "core/records.h"
 #include "ui/form.h"
 
 namespace tessary {
@@ -32,7 +33,9 @@ class TFnomacc : public ui::Form {
     void CloseClick();
 
   private:
-    static bool Maintainable(int account) { return account >= 20 && account <= 159; }
+    static bool Maintainable(int account) {
+        return account >= kFixedAssetsStart && account < kNominalAccountCount;
+    }
     void Show();
     void Save();
     void Step(int d);

@@ -1,6 +1,7 @@
 #include "processing/commands.h"
 
 #include "core/mainform.h"
+#include "core/protocol.h"
 
 namespace tessary {
 
@@ -8,28 +9,30 @@ void ProcessingCommand(App& app) {
     TFmain& m = app.main();
     RunState& s = app.state;
     const int code = s.CommandCode;
-    if (code < 44) {
+    // The runs that change the ledgers warn first; backup and restore do not.
+    if (code < kCmdBackup) {
         m.WarnUnpostedBatches();
         if (!s.BackedUp) app.ShowModalMessage("Reminder - Backup data first");
     }
     m.EnableMenus(false);
     m.ClearPrompt();
-    const int required = code == 42 || code == 43 ? kSystemController : kSupervisor;
+    const int required =
+        code == kCmdYearEnd || code == kCmdDividendAllocation ? kSystemController : kSupervisor;
     if (m.CheckRights(required)) {
         switch (code) {
-            case 41:
+            case kCmdPeriodEnd:
                 m.NotAvailable("Period End");
                 break;
-            case 42:
+            case kCmdYearEnd:
                 m.NotAvailable("Year End");
                 break;
-            case 43:
+            case kCmdDividendAllocation:
                 m.NotAvailable("Dividend Allocation");
                 break;
-            case 44:
+            case kCmdBackup:
                 m.NotAvailable("Backup");
                 break;
-            case 45:
+            case kCmdRestore:
                 m.NotAvailable("Restore");
                 break;
             default:

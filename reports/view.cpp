@@ -1,6 +1,7 @@
 #include "reports/view.h"
 
 #include "core/mainform.h"
+#include "core/protocol.h"
 #include "reports/writer.h"
 
 namespace tessary {
@@ -50,7 +51,7 @@ TFview::TFview(App& app)
 }
 
 int TFview::ReportNumber() const {
-    return app_.state.CommandCode - 300;
+    return ReportNumberOfCode(app_.state.CommandCode);
 }
 
 void TFview::FormActivate() {

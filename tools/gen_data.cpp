@@ -508,7 +508,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     const double firstDay = std::max(settings.date - 29, std::ceil(periodEnd));
 
     Random random(settings.seed);
-    MemberMaker maker{random, settings.date, system.InterestRate * 12 / 36525};
+    MemberMaker maker{random, settings.date, DailyInterestRate(system)};
     std::vector<Standing> standings;
     if (auto error = WriteMembers(dir / "memacc.d32", settings, maker, standings); !error.empty()) {
         return error;

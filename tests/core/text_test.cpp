@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <clocale>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace tessary {
@@ -138,6 +140,41 @@ TEST(ReadWholeNumber, TruncatesAndClamps) {
                                                  {"-2147483648", -2147483647 - 1},
                                                  {"-1e20", -2147483647 - 1}};
     for (const auto& [text, expected] : cases) EXPECT_EQ(ReadWholeNumber(text), expected) << text;
+}
+
+TEST(ReadWholeNumber, StrictFormsTakeOnlyWhatTheyAllow) {
+    using After = WholeNumberForm::After;
+    using Read = std::optional<long long>;
+    // Each case: text, then its reading alone with blanks around (the default form), with
+    // nothing after the digits, and as the digits the text begins with.
+    const WholeNumberForm alone{};
+    const WholeNumberForm nothingAfter{.after = After::Nothing};
+    const WholeNumberForm leadingDigits{
+        .blanksBefore = false, .minusSign = false, .after = After::Anything};
+    const std::tuple<const char*, Read, Read, Read> cases[] = {
+        {"42", 42, 42, 42},
+        {"007", 7, 7, 7},
+        {"  42", 42, 42, std::nullopt},
+        {"42  ", 42, std::nullopt, 42},
+        {"-3", -3, -3, std::nullopt},
+        {"+3", std::nullopt, std::nullopt, std::nullopt},
+        {"- 3", std::nullopt, std::nullopt, std::nullopt},
+        {"4 2", std::nullopt, std::nullopt, 4},
+        {"25x", std::nullopt, std::nullopt, 25},
+        {"12.5", std::nullopt, std::nullopt, 12},
+        {"1e2", std::nullopt, std::nullopt, 1},
+        {"\t5", std::nullopt, std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt, std::nullopt},
+        {"   ", std::nullopt, std::nullopt, std::nullopt},
+        {"-", std::nullopt, std::nullopt, std::nullopt},
+        {"9223372036854775807", 9223372036854775807, 9223372036854775807, 9223372036854775807},
+        {"9223372036854775808", std::nullopt, std::nullopt, std::nullopt},
+    };
+    for (const auto& [text, asAlone, asNothingAfter, asLeadingDigits] : cases) {
+        EXPECT_EQ(ReadWholeNumber(text, alone), asAlone) << '"' << text << '"';
+        EXPECT_EQ(ReadWholeNumber(text, nothingAfter), asNothingAfter) << '"' << text << '"';
+        EXPECT_EQ(ReadWholeNumber(text, leadingDigits), asLeadingDigits) << '"' << text << '"';
+    }
 }
 
 TEST(Formats, Columns) {

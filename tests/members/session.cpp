@@ -11,7 +11,6 @@ void DataFolderTest::SetUp() {
     StartIn();
     state.UserCode = "ADM";
     state.WorkingDate = Day("08/12/2026");
-    state.DailyRate = state.System.InterestRate * 12 / 36525;
 }
 
 void SignedOnTest::SetUp() {

@@ -119,5 +119,66 @@ TEST_F(MainFormTest, ScreenWidthScalesTheSignOnTitle) {
     EXPECT_EQ(app->start().Label1.font.size, 32);     // nothing scaled at 800
 }
 
+TEST_F(MainFormTest, EveryMenuCommandReachesItsDispatcherWithItsCode) {
+    TFmain& m = app->main();
+    std::string reached;
+    const auto recorder = [&](const char* dispatcher) {
+        return [&, dispatcher] {
+            reached = std::string(dispatcher) + " " + std::to_string(app->state.CommandCode);
+        };
+    };
+    m.MembersCommand = recorder("members");
+    m.NominalCommand = recorder("nominal");
+    m.ReportCommand = recorder("report");
+    m.ProcessingCommand = recorder("processing");
+    // Code 21 has two meanings; which dispatcher receives it tells them apart.
+    const std::pair<const char*, const char*> items[] = {
+        {"InputTransactions1", "members 11"},
+        {"ReadTransactions1", "members 12"},
+        {"TotalTransactions1", "members 13"},
+        {"PostTransactions1", "members 14"},
+        {"AddMembers1", "members 15"},
+        {"UpdateMembers1", "members 16"},
+        {"ViewMembers1", "members 17"},
+        {"FindMember1", "members 18"},
+        {"CreatePortabledisk", "members 19"},
+        {"ExportMembersRecords1", "members 20"},
+        {"ImportMembersDetails1", "members 21"},
+        {"InputTransactions2", "nominal 21"},
+        {"TotalTransactions2", "nominal 22"},
+        {"Post2", "nominal 23"},
+        {"Reconcile", "nominal 24"},
+        {"MaintainAccounts1", "nominal 25"},
+        {"MembersBalances1", "report 301"},
+        {"MembersLoans1", "report 302"},
+        {"MembersTransactions1", "report 303"},
+        {"NominalAccountList1", "report 304"},
+        {"NominalTransactions1", "report 305"},
+        {"BudgetVariances1", "report 306"},
+        {"TrialBalance1", "report 307"},
+        {"ProfitandLoss1", "report 308"},
+        {"BalanceSheet1", "report 309"},
+        {"DistributionofLoans1", "report 310"},
+        {"DelinquentLoans1", "report 311"},
+        {"Insurance1", "report 312"},
+        {"SystemControl1", "report 313"},
+        {"CashFlow1", "report 314"},
+        {"TransactionSummary1", "report 315"},
+        {"MembersData1", "report 316"},
+        {"PeriodEnd1", "processing 41"},
+        {"YearEnd1", "processing 42"},
+        {"DividendAllocation1", "processing 43"},
+        {"Backup1", "processing 44"},
+        {"Restore1", "processing 45"},
+    };
+    for (const auto& [item, expected] : items) {
+        reached.clear();
+        ui::MenuItem* menuItem = m.menu->Find(item);
+        ASSERT_NE(menuItem, nullptr) << item;
+        ui.ChooseMenu(*menuItem);
+        EXPECT_EQ(reached, expected) << item;
+    }
+}
+
 }  // namespace
 }  // namespace tessary
