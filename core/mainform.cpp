@@ -284,6 +284,15 @@ void TFmain::ExitYesClick() {
     app_.ShutDown();
 }
 
+void ReturnToMain(App& app, ui::Form& form, std::optional<int> fileSetMode, PromptOnReturn prompt) {
+    TFmain& m = app.main();
+    if (fileSetMode) CloseFileSet(app.state, *fileSetMode);
+    if (prompt == PromptOnReturn::Clear) m.ClearPrompt();
+    m.EnableMenus(true);
+    app.ui.Hide(form);
+    app.ui.Show(m);
+}
+
 std::optional<double> TakeAmountField(ui::Edit& edit) {
     // The mark itself stays refused: read leniently it would be 0, which deletes the entry.
     std::optional<double> amount;

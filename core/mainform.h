@@ -79,6 +79,15 @@ class TFmain : public ui::Form, public Desk {
     std::filesystem::path newDocument_;
 };
 
+// What a form's Close does with the main window's prompt box.
+enum class PromptOnReturn { Keep, Clear };
+
+// Gives the desk back when a form closes: closes the file set its command opened (in
+// `fileSetMode`; a form that holds none passes nothing), clears the prompt when asked, gives
+// the menus back, hides the form and shows the main window.
+void ReturnToMain(App& app, ui::Form& form, std::optional<int> fileSetMode,
+                  PromptOnReturn prompt = PromptOnReturn::Keep);
+
 // Checks an amount field of an entry form: its amount, or nothing with "Invalid" shown and
 // the focus kept when the amount is refused.
 std::optional<double> TakeAmountField(ui::Edit& edit);

@@ -96,11 +96,7 @@ void TFsetup::NextClick() {
 
 void TFsetup::CloseClick() {
     StoreFields();
-    RunState& s = app_.state;
-    CloseFileSet(s, kUpdate);
-    app_.main().EnableMenus(true);
-    app_.ui.Hide(*this);
-    app_.ui.Show(app_.main());
+    ReturnToMain(app_, *this, kUpdate);
 }
 
 TFusers::TFusers(App& app)

@@ -271,16 +271,8 @@ void TFmemacc::Edit18Exit() {
 }
 
 void TFmemacc::CloseClick() {
-    RunState& s = app_.state;
-    if (mode_ == Mode::View) {
-        CloseFileSet(s, kEnquiry);
-    } else {
-        if (SaveForm()) WriteCurrent();
-        CloseFileSet(s, kUpdate);
-    }
-    app_.main().EnableMenus(true);
-    app_.ui.Hide(*this);
-    app_.ui.Show(app_.main());
+    if (mode_ != Mode::View && SaveForm()) WriteCurrent();
+    ReturnToMain(app_, *this, mode_ == Mode::View ? kEnquiry : kUpdate);
 }
 
 void TFmemacc::CopyClick() {

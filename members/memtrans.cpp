@@ -324,7 +324,6 @@ void TFmemtrans::FindClick() {
 }
 
 void TFmemtrans::CloseClick() {
-    RunState& s = app_.state;
     // An entry whose date cannot be read is not dropped: the form stays open to mend it.
     if (member_ > 0 && !ReadForm()) return;
     if (member_ > 0 && !WriteEntry()) return;
@@ -332,12 +331,9 @@ void TFmemtrans::CloseClick() {
         app_.ShowModalMessage("The batch could not be saved: " + FileErrorText(batch_.Error()));
         return;
     }
-    CloseFileSet(s, kEnquiry);
     batch_.Close();
     lock_.Release();
-    app_.main().EnableMenus(true);
-    app_.ui.Hide(*this);
-    app_.ui.Show(app_.main());
+    ReturnToMain(app_, *this, kEnquiry);
 }
 
 }  // namespace tessary

@@ -177,12 +177,7 @@ void TFbank::PreviousClick() {
 
 void TFbank::CloseClick() {
     SavePage();
-    CloseFileSet(app_.state, kUpdate);
-    TFmain& m = app_.main();
-    m.ClearPrompt();
-    m.EnableMenus(true);
-    app_.ui.Hide(*this);
-    app_.ui.Show(m);
+    ReturnToMain(app_, *this, kUpdate, PromptOnReturn::Clear);
 }
 
 void Reconcile(App& app, TFbank& form) {

@@ -122,10 +122,7 @@ void TFnomacc::Step(int d) {
 void TFnomacc::CloseClick() {
     RunState& s = app_.state;
     if (Maintainable(s.RecordNo)) Save();
-    CloseFileSet(s, kUpdate);
-    app_.main().EnableMenus(true);
-    app_.ui.Hide(*this);
-    app_.ui.Show(app_.main());
+    ReturnToMain(app_, *this, kUpdate);
 }
 
 }  // namespace tessary

@@ -174,12 +174,9 @@ void TFnomtrans::CloseClick() {
         app_.ShowModalMessage("The batch could not be saved: " + FileErrorText(batch_.Error()));
         return;
     }
-    CloseFileSet(s, kEnquiry);
     batch_.Close();
     lock_.Release();
-    app_.main().EnableMenus(true);
-    app_.ui.Hide(*this);
-    app_.ui.Show(app_.main());
+    ReturnToMain(app_, *this, kEnquiry);
 }
 
 }  // namespace tessary

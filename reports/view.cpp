@@ -110,11 +110,7 @@ void TFview::PreviousClick() {
 
 void TFview::CloseClick() {
     work_.Close();
-    app_.ui.Hide(*this);
-    TFmain& m = app_.main();
-    m.EnableMenus(true);
-    m.ClearPrompt();
-    app_.ui.Show(m);
+    ReturnToMain(app_, *this, std::nullopt, PromptOnReturn::Clear);
 }
 
 void TFview::PrintClick() {
