@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <random>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -15,40 +14,13 @@
 #include "core/file.h"
 #include "core/money.h"
 #include "core/records.h"
+#include "tools/gen_common.h"
 
 namespace tessary::gen {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The engine's raw output is fixed by the standard; the distributions of the standard
-// library are not, so the draws below are made here to keep a seed's data the same
-// everywhere.
-class Random {
-  public:
-    explicit Random(std::uint64_t seed) : engine_(seed) {}
-
-    // A whole number in [lo, hi].
-    std::int64_t Between(std::int64_t lo, std::int64_t hi) {
-        const auto range = static_cast<std::uint64_t>(hi - lo) + 1;
-        const auto wide = static_cast<unsigned __int128>(engine_()) * range;
-        return lo + static_cast<std::int64_t>(static_cast<std::uint64_t>(wide >> 64));
-    }
-    // A real number in [0, 1).
-    double Unit() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
-    bool Chance(double p) { return Unit() < p; }
-    template <typename T, std::size_t N>
-    const T& Pick(const std::array<T, N>& items) {
-        return items[static_cast<std::size_t>(Between(0, static_cast<std::int64_t>(N) - 1))];
-    }
-    std::size_t Index(std::size_t size) {
-        return static_cast<std::size_t>(Between(0, static_cast<std::int64_t>(size) - 1));
-    }
-
-  private:
-    std::mt19937_64 engine_;
-};
 
 constexpr std::array<std::string_view, 48> kFirstNames = {
     "Mary",  "Patrick", "Margaret", "John",   "Bridget", "Michael", "Catherine", "James",
@@ -240,45 +212,6 @@ struct MemberMaker {
         standing.loan = balance;
         standing.repayment = m.Repayment;
     }
-};
-
-// Writes a file under a temporary name beside `target` and renames it into place, so that a
-// failure never leaves half a file under the real name.
-class StagedFile {
-  public:
-    explicit StagedFile(fs::path target) : target_(std::move(target)) {
-        temp_ = TemporaryNameFor(target_);
-        std::error_code ec;
-        fs::remove(temp_, ec);
-        ok_ = CreateEmptyFile(temp_) && out_.Open(temp_, File::Access::ReadWrite);
-    }
-    ~StagedFile() {
-        if (!done_) {
-            out_.Close();
-            std::error_code ec;
-            fs::remove(temp_, ec);
-        }
-    }
-    void Write(const void* bytes, std::size_t count) {
-        ok_ = ok_ && out_.WriteAt(offset_, bytes, count);
-        offset_ += count;
-    }
-    bool Commit() {
-        ok_ = ok_ && out_.Sync();
-        out_.Close();
-        std::error_code ec;
-        if (ok_) fs::rename(temp_, target_, ec);
-        done_ = ok_ && !ec;
-        return done_;
-    }
-
-  private:
-    fs::path target_;
-    fs::path temp_;
-    File out_;
-    std::uint64_t offset_ = 0;
-    bool ok_ = false;
-    bool done_ = false;
 };
 
 std::string WriteMembers(const fs::path& path, const Settings& settings, MemberMaker& maker,
