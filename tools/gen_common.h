@@ -83,4 +83,34 @@ class StagedFile {
     bool done_ = false;
 };
 
+// Records appended to a staged file a few thousand at a time.
+template <typename Record>
+class RecordWriter {
+  public:
+    explicit RecordWriter(std::filesystem::path target) : file_(std::move(target)) {
+        chunk_.reserve(kChunk);
+    }
+    void Add(const Record& r) {
+        chunk_.push_back(r);
+        ++count_;
+        if (chunk_.size() == kChunk) Flush();
+    }
+    std::uint64_t Count() const { return count_; }
+    std::uint64_t Bytes() const { return count_ * sizeof(Record); }
+    bool Commit() {
+        Flush();
+        return file_.Commit();
+    }
+
+  private:
+    static constexpr std::size_t kChunk = 8192;
+    void Flush() {
+        if (!chunk_.empty()) file_.Write(chunk_.data(), chunk_.size() * sizeof(Record));
+        chunk_.clear();
+    }
+    StagedFile file_;
+    std::vector<Record> chunk_;
+    std::uint64_t count_ = 0;
+};
+
 }  // namespace tessary::gen

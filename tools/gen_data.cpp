@@ -15,6 +15,7 @@
 #include "core/money.h"
 #include "core/records.h"
 #include "tools/gen_common.h"
+#include "tools/gen_history.h"
 
 namespace tessary::gen {
 
@@ -232,6 +233,24 @@ std::string WriteMembers(const fs::path& path, const Settings& settings, MemberM
     return {};
 }
 
+// The same members kept in memory, for a history to change before they are written.
+std::vector<MemberRecord> MakeMembers(const Settings& settings, MemberMaker& maker,
+                                      std::vector<Standing>& standings) {
+    standings.resize(static_cast<std::size_t>(settings.members));
+    std::vector<MemberRecord> members;
+    members.reserve(standings.size());
+    for (Standing& s : standings) members.push_back(maker.Make(s));
+    return members;
+}
+
+template <typename Record>
+std::string WriteRecords(const fs::path& path, const std::vector<Record>& records) {
+    StagedFile out(path);
+    out.Write(records.data(), records.size() * sizeof(Record));
+    if (!out.Commit()) return "cannot write " + path.string();
+    return {};
+}
+
 // Share of each transaction type 1 to 7 in a batch, in per cent.
 constexpr std::array<int, 7> kTypeShares = {32, 8, 25, 5, 18, 6, 6};
 
@@ -397,6 +416,14 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
         return fmt::format("the batch size must be 0 to {}", kMaxBatchEntries);
     }
     if (settings.batchEntries > 0 && settings.members == 0) return "a batch needs members";
+    if (settings.historyEntries < 0 || settings.historyEntries > kMaxHistoryEntries) {
+        return fmt::format("the history must be 0 to {} entries", kMaxHistoryEntries);
+    }
+    if (settings.Cashbook() < 0 || settings.Cashbook() > kMaxCashbookEntries) {
+        return fmt::format("the cash book must be 0 to {} entries", kMaxCashbookEntries);
+    }
+    if (settings.historyEntries > 0 && settings.members == 0) return "a history needs members";
+    const bool history = settings.historyEntries > 0 || settings.Cashbook() > 0;
     if (settings.user.empty() || settings.user.size() > 3) return "a user code has 1 to 3 letters";
     if (settings.date < 1) return "no date given";
 
@@ -433,19 +460,56 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     }
     if (!known)
         return fmt::format("{} is not a user of this folder (users: {})", settings.user, users);
-    const double periodEnd = system.LastPeriodEndDate;
-    if (settings.batchEntries > 0 && periodEnd > settings.date) {
+    // A history brings its own period ends; without one the batch must follow the folder's.
+    if (!history && settings.batchEntries > 0 && system.LastPeriodEndDate > settings.date) {
         return fmt::format("the date is before the folder's last period end, {}",
-                           FormatDate(periodEnd));
+                           FormatDate(system.LastPeriodEndDate));
     }
-    const double firstDay = std::max(settings.date - 29, std::ceil(periodEnd));
 
     Random random(settings.seed);
     MemberMaker maker{random, settings.date, system.InterestRate * 12 / 36525};
     std::vector<Standing> standings;
-    if (auto error = WriteMembers(dir / "memacc.d32", settings, maker, standings); !error.empty()) {
-        return error;
+    std::int32_t loans = 0;
+    if (!history) {
+        if (auto error = WriteMembers(dir / "memacc.d32", settings, maker, standings);
+            !error.empty()) {
+            return error;
+        }
+        loans = maker.loanNumber;
+    } else {
+        std::vector<MemberRecord> members = MakeMembers(settings, maker, standings);
+        std::vector<NominalAccountRecord> accounts(kNominalAccountCount);
+        {
+            File nomacc;
+            const std::size_t bytes = accounts.size() * sizeof(NominalAccountRecord);
+            if (!nomacc.Open(dir / "nomacc.d32", File::Access::ReadOnly) ||
+                nomacc.ReadAt(0, accounts.data(), bytes) != bytes) {
+                return "nomacc.d32 does not hold the 160 accounts";
+            }
+        }
+        // The year draws from a stream of its own, so that the members come out as they
+        // would without it.
+        Random past(settings.seed ^ 0x9e3779b97f4a7c15ULL);
+        HistorySettings plan;
+        plan.memberEntries = settings.historyEntries;
+        plan.cashbookEntries = settings.Cashbook();
+        plan.date = settings.date;
+        plan.fallbackUser = settings.user;
+        const HistoryOutcome outcome = WriteHistory(dir, plan, past, members, accounts, system);
+        if (!outcome.error.empty()) return outcome.error;
+        if (auto error = WriteRecords(dir / "memacc.d32", members); !error.empty()) return error;
+        if (auto error = WriteRecords(dir / "nomacc.d32", accounts); !error.empty()) return error;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            const MemberRecord& m = members[i];
+            standings[i] = Standing{m.Share1, m.Share2, m.LoanBalance, m.Repayment};
+            loans += m.LoanDate > 0;
+        }
+        if (summary) {
+            summary->postingDays = outcome.postingDays;
+            summary->nominalEntries = outcome.nominalEntries;
+        }
     }
+    const double firstDay = std::max(settings.date - 29, std::ceil(system.LastPeriodEndDate));
 
     const std::string batchName = settings.user + "MEM.t32";
     {
@@ -458,10 +522,12 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     // the next update delete the new one.
     fs::remove(dir / (batchName + ".posted"), ec);
 
-    for (const char* name : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
-        if (auto error = ReplaceWithEmpty(dir / name); !error.empty()) return error;
+    if (!history) {
+        for (const char* name : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
+            if (auto error = ReplaceWithEmpty(dir / name); !error.empty()) return error;
+        }
+        system.ConsistencyTotal = 0;  // the summed sizes of the three empty logs
     }
-    system.ConsistencyTotal = 0;  // the summed sizes of the three empty logs
     ScrambleSystemRecord(system);
     if (!sys.WriteAt(0, RecordBytes(system), sizeof system) || !sys.Sync()) {
         return "cannot write sys.d32";
@@ -470,7 +536,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     SyncFolder(dir);
 
     if (summary) {
-        summary->loans = maker.loanNumber;
+        summary->loans = loans;
         summary->batchPath = (dir / batchName).string();
     }
     return {};
