@@ -1,11 +1,14 @@
-// Writes a synthetic data folder: members with balances and loans, empty logs, a consistent
-// system record and a member batch for one user, ready to be checked and posted.
+// Writes a synthetic data folder: members with balances and loans, empty logs or a year of
+// posted history, a consistent system record and a member batch for one user, ready to be
+// checked and posted.
 //
-//   tessary-gen --members N --batch M [--user ABC] [--seed S] [--date dd/mm/yyyy] DATAFOLDER
+//   tessary-gen --members N --batch M [--history H [--cashbook C]] [--user ABC] [--seed S]
+//               [--date dd/mm/yyyy] DATAFOLDER
 
 #include <fmt/core.h>
 
 #include <charconv>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,20 +22,33 @@ namespace {
 using namespace tessary;
 
 constexpr std::string_view kUsage =
-    "usage: tessary-gen --members N --batch M [--user ABC] [--seed S] [--date dd/mm/yyyy] "
-    "DATAFOLDER\n"
+    "usage: tessary-gen --members N --batch M [--history H [--cashbook C]] [--user ABC] "
+    "[--seed S] [--date dd/mm/yyyy] DATAFOLDER\n"
     "  --members N   members to write to memacc.d32 (0 to {})\n"
     "  --batch M     entries in the member batch DATAFOLDER/<user>MEM.t32 (0 to {})\n"
-    "  --user ABC    the user whose batch it is (default ADM); must be a user of the folder\n"
+    "  --history H   member log entries to write for the year up to D (0 to {}; default 0,\n"
+    "                empty logs): the posting runs, a dividend allocation and eleven period\n"
+    "                ends of that year, with the members' balances, the nominal ledger and\n"
+    "                its budgets made to agree with the logs\n"
+    "  --cashbook C  cash-book entries on the income and expenditure accounts in use in the\n"
+    "                same year (0 to {}; default one for every 25 member log entries)\n"
+    "  --user ABC    the user whose batch it is (default ADM); must be a user of the folder;\n"
+    "                the history is posted by the folder's users entitled to each run\n"
     "  --seed S      a whole number choosing the data (default 1); the same seed gives the\n"
     "                same files\n"
     "  --date D      the batch is dated in the 30 days up to D (default today)\n"
     "The folder is created when missing; sys.d32 and nomacc.d32 come from the templates\n"
-    "beside this program when the folder has none. Members, logs and batch are replaced.\n";
+    "beside this program when the folder has none. Members, logs and batch are replaced;\n"
+    "with a history the nominal balances and budgets are too.\n";
+
+void PrintUsage(std::FILE* out) {
+    fmt::print(out, fmt::runtime(kUsage), gen::kMaxMembers, gen::kMaxBatchEntries,
+               gen::kMaxHistoryEntries, gen::kMaxCashbookEntries);
+}
 
 int Usage(std::string_view problem) {
     if (!problem.empty()) fmt::print(stderr, "tessary-gen: {}\n", problem);
-    fmt::print(stderr, fmt::runtime(kUsage), gen::kMaxMembers, gen::kMaxBatchEntries);
+    PrintUsage(stderr);
     return 2;
 }
 
@@ -49,14 +65,14 @@ std::optional<Number> ReadWhole(std::string_view text) {
 int main(int argc, char** argv) {
     gen::Settings settings;
     settings.templateFolder = ExecutableFolder();
-    std::optional<std::int32_t> members, batch;
+    std::optional<std::int32_t> members, batch, history, cashbook;
     std::string folder;
     std::string dateText;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            fmt::print(fmt::runtime(kUsage), gen::kMaxMembers, gen::kMaxBatchEntries);
+            PrintUsage(stdout);
             return 0;
         }
         if (arg.starts_with("--")) {
@@ -73,6 +89,18 @@ int main(int argc, char** argv) {
                 if (!batch || *batch < 0 || *batch > gen::kMaxBatchEntries) {
                     return Usage(fmt::format("--batch must be a whole number 0 to {}",
                                              gen::kMaxBatchEntries));
+                }
+            } else if (arg == "--history") {
+                history = ReadWhole<std::int32_t>(value);
+                if (!history || *history < 0 || *history > gen::kMaxHistoryEntries) {
+                    return Usage(fmt::format("--history must be a whole number 0 to {}",
+                                             gen::kMaxHistoryEntries));
+                }
+            } else if (arg == "--cashbook") {
+                cashbook = ReadWhole<std::int32_t>(value);
+                if (!cashbook || *cashbook < 0 || *cashbook > gen::kMaxCashbookEntries) {
+                    return Usage(fmt::format("--cashbook must be a whole number 0 to {}",
+                                             gen::kMaxCashbookEntries));
                 }
             } else if (arg == "--user") {
                 if (value.empty() || value.size() > 3) return Usage("--user takes 1 to 3 letters");
@@ -96,6 +124,9 @@ int main(int argc, char** argv) {
     if (!batch) return Usage("--batch is required");
     if (folder.empty()) return Usage("no data folder given");
     if (*batch > 0 && *members == 0) return Usage("a batch needs at least one member");
+    if (history.value_or(0) > 0 && *members == 0)
+        return Usage("a history needs at least one member");
+    if (cashbook && !history) return Usage("--cashbook goes with --history");
 
     const auto today = LocalToday();
     if (dateText.empty()) {
@@ -106,6 +137,8 @@ int main(int argc, char** argv) {
     }
     settings.members = *members;
     settings.batchEntries = *batch;
+    settings.historyEntries = history.value_or(0);
+    if (cashbook) settings.cashbookEntries = *cashbook;
 
     gen::Summary summary;
     const std::string error = gen::GenerateDataFolder(folder, settings, &summary);
@@ -115,5 +148,11 @@ int main(int argc, char** argv) {
     }
     fmt::print("{} members ({} with loans) and a batch of {} entries to {}\n", settings.members,
                summary.loans, settings.batchEntries, summary.batchPath);
+    if (settings.historyEntries > 0 || settings.Cashbook() > 0) {
+        fmt::print(
+            "history: {} member log entries and {} nominal log entries over {} posting "
+            "days\n",
+            settings.historyEntries, summary.nominalEntries, summary.postingDays);
+    }
     return 0;
 }

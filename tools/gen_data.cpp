@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <random>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -15,40 +14,14 @@
 #include "core/file.h"
 #include "core/money.h"
 #include "core/records.h"
+#include "tools/gen_common.h"
+#include "tools/gen_history.h"
 
 namespace tessary::gen {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The engine's raw output is fixed by the standard; the distributions of the standard
-// library are not, so the draws below are made here to keep a seed's data the same
-// everywhere.
-class Random {
-  public:
-    explicit Random(std::uint64_t seed) : engine_(seed) {}
-
-    // A whole number in [lo, hi].
-    std::int64_t Between(std::int64_t lo, std::int64_t hi) {
-        const auto range = static_cast<std::uint64_t>(hi - lo) + 1;
-        const auto wide = static_cast<unsigned __int128>(engine_()) * range;
-        return lo + static_cast<std::int64_t>(static_cast<std::uint64_t>(wide >> 64));
-    }
-    // A real number in [0, 1).
-    double Unit() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
-    bool Chance(double p) { return Unit() < p; }
-    template <typename T, std::size_t N>
-    const T& Pick(const std::array<T, N>& items) {
-        return items[static_cast<std::size_t>(Between(0, static_cast<std::int64_t>(N) - 1))];
-    }
-    std::size_t Index(std::size_t size) {
-        return static_cast<std::size_t>(Between(0, static_cast<std::int64_t>(size) - 1));
-    }
-
-  private:
-    std::mt19937_64 engine_;
-};
 
 constexpr std::array<std::string_view, 48> kFirstNames = {
     "Mary",  "Patrick", "Margaret", "John",   "Bridget", "Michael", "Catherine", "James",
@@ -242,45 +215,6 @@ struct MemberMaker {
     }
 };
 
-// Writes a file under a temporary name beside `target` and renames it into place, so that a
-// failure never leaves half a file under the real name.
-class StagedFile {
-  public:
-    explicit StagedFile(fs::path target) : target_(std::move(target)) {
-        temp_ = TemporaryNameFor(target_);
-        std::error_code ec;
-        fs::remove(temp_, ec);
-        ok_ = CreateEmptyFile(temp_) && out_.Open(temp_, File::Access::ReadWrite);
-    }
-    ~StagedFile() {
-        if (!done_) {
-            out_.Close();
-            std::error_code ec;
-            fs::remove(temp_, ec);
-        }
-    }
-    void Write(const void* bytes, std::size_t count) {
-        ok_ = ok_ && out_.WriteAt(offset_, bytes, count);
-        offset_ += count;
-    }
-    bool Commit() {
-        ok_ = ok_ && out_.Sync();
-        out_.Close();
-        std::error_code ec;
-        if (ok_) fs::rename(temp_, target_, ec);
-        done_ = ok_ && !ec;
-        return done_;
-    }
-
-  private:
-    fs::path target_;
-    fs::path temp_;
-    File out_;
-    std::uint64_t offset_ = 0;
-    bool ok_ = false;
-    bool done_ = false;
-};
-
 std::string WriteMembers(const fs::path& path, const Settings& settings, MemberMaker& maker,
                          std::vector<Standing>& standings) {
     constexpr std::size_t kChunk = 4096;  // records a write: about 1.6 MB
@@ -295,6 +229,24 @@ std::string WriteMembers(const fs::path& path, const Settings& settings, MemberM
             chunk.clear();
         }
     }
+    if (!out.Commit()) return "cannot write " + path.string();
+    return {};
+}
+
+// The same members kept in memory, for a history to change before they are written.
+std::vector<MemberRecord> MakeMembers(const Settings& settings, MemberMaker& maker,
+                                      std::vector<Standing>& standings) {
+    standings.resize(static_cast<std::size_t>(settings.members));
+    std::vector<MemberRecord> members;
+    members.reserve(standings.size());
+    for (Standing& s : standings) members.push_back(maker.Make(s));
+    return members;
+}
+
+template <typename Record>
+std::string WriteRecords(const fs::path& path, const std::vector<Record>& records) {
+    StagedFile out(path);
+    out.Write(records.data(), records.size() * sizeof(Record));
     if (!out.Commit()) return "cannot write " + path.string();
     return {};
 }
@@ -464,6 +416,14 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
         return fmt::format("the batch size must be 0 to {}", kMaxBatchEntries);
     }
     if (settings.batchEntries > 0 && settings.members == 0) return "a batch needs members";
+    if (settings.historyEntries < 0 || settings.historyEntries > kMaxHistoryEntries) {
+        return fmt::format("the history must be 0 to {} entries", kMaxHistoryEntries);
+    }
+    if (settings.Cashbook() < 0 || settings.Cashbook() > kMaxCashbookEntries) {
+        return fmt::format("the cash book must be 0 to {} entries", kMaxCashbookEntries);
+    }
+    if (settings.historyEntries > 0 && settings.members == 0) return "a history needs members";
+    const bool history = settings.historyEntries > 0 || settings.Cashbook() > 0;
     if (settings.user.empty() || settings.user.size() > 3) return "a user code has 1 to 3 letters";
     if (settings.date < 1) return "no date given";
 
@@ -500,19 +460,56 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     }
     if (!known)
         return fmt::format("{} is not a user of this folder (users: {})", settings.user, users);
-    const double periodEnd = system.LastPeriodEndDate;
-    if (settings.batchEntries > 0 && periodEnd > settings.date) {
+    // A history brings its own period ends; without one the batch must follow the folder's.
+    if (!history && settings.batchEntries > 0 && system.LastPeriodEndDate > settings.date) {
         return fmt::format("the date is before the folder's last period end, {}",
-                           FormatDate(periodEnd));
+                           FormatDate(system.LastPeriodEndDate));
     }
-    const double firstDay = std::max(settings.date - 29, std::ceil(periodEnd));
 
     Random random(settings.seed);
     MemberMaker maker{random, settings.date, DailyInterestRate(system)};
     std::vector<Standing> standings;
-    if (auto error = WriteMembers(dir / "memacc.d32", settings, maker, standings); !error.empty()) {
-        return error;
+    std::int32_t loans = 0;
+    if (!history) {
+        if (auto error = WriteMembers(dir / "memacc.d32", settings, maker, standings);
+            !error.empty()) {
+            return error;
+        }
+        loans = maker.loanNumber;
+    } else {
+        std::vector<MemberRecord> members = MakeMembers(settings, maker, standings);
+        std::vector<NominalAccountRecord> accounts(kNominalAccountCount);
+        {
+            File nomacc;
+            const std::size_t bytes = accounts.size() * sizeof(NominalAccountRecord);
+            if (!nomacc.Open(dir / "nomacc.d32", File::Access::ReadOnly) ||
+                nomacc.ReadAt(0, accounts.data(), bytes) != bytes) {
+                return "nomacc.d32 does not hold the 160 accounts";
+            }
+        }
+        // The year draws from a stream of its own, so that the members come out as they
+        // would without it.
+        Random past(settings.seed ^ 0x9e3779b97f4a7c15ULL);
+        HistorySettings plan;
+        plan.memberEntries = settings.historyEntries;
+        plan.cashbookEntries = settings.Cashbook();
+        plan.date = settings.date;
+        plan.fallbackUser = settings.user;
+        const HistoryOutcome outcome = WriteHistory(dir, plan, past, members, accounts, system);
+        if (!outcome.error.empty()) return outcome.error;
+        if (auto error = WriteRecords(dir / "memacc.d32", members); !error.empty()) return error;
+        if (auto error = WriteRecords(dir / "nomacc.d32", accounts); !error.empty()) return error;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            const MemberRecord& m = members[i];
+            standings[i] = Standing{m.Share1, m.Share2, m.LoanBalance, m.Repayment};
+            loans += m.LoanDate > 0;
+        }
+        if (summary) {
+            summary->postingDays = outcome.postingDays;
+            summary->nominalEntries = outcome.nominalEntries;
+        }
     }
+    const double firstDay = std::max(settings.date - 29, std::ceil(system.LastPeriodEndDate));
 
     const std::string batchName = settings.user + "MEM.t32";
     {
@@ -525,10 +522,12 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     // the next update delete the new one.
     fs::remove(dir / (batchName + ".posted"), ec);
 
-    for (const char* name : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
-        if (auto error = ReplaceWithEmpty(dir / name); !error.empty()) return error;
+    if (!history) {
+        for (const char* name : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
+            if (auto error = ReplaceWithEmpty(dir / name); !error.empty()) return error;
+        }
+        system.ConsistencyTotal = 0;  // the summed sizes of the three empty logs
     }
-    system.ConsistencyTotal = 0;  // the summed sizes of the three empty logs
     ScrambleSystemRecord(system);
     if (!sys.WriteAt(0, RecordBytes(system), sizeof system) || !sys.Sync()) {
         return "cannot write sys.d32";
@@ -537,7 +536,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     SyncFolder(dir);
 
     if (summary) {
-        summary->loans = maker.loanNumber;
+        summary->loans = loans;
         summary->batchPath = (dir / batchName).string();
     }
     return {};
