@@ -11,6 +11,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/money.h"
+#include "core/protocol.h"
 #include "core/text.h"
 #include "core/update.h"
 #include "members/loans.h"
@@ -146,7 +147,7 @@ void CheckTransactions(App& app) {
     }
     WriteReport(s, check.lines);
     if (m.AskQuestion(message, "View Transactions ?")) {
-        s.CommandCode = 323;
+        s.CommandCode = kCmdMembersCheckListing;
         ShowReport(app);
     }
 }
@@ -177,7 +178,7 @@ void PostTransactions(App& app) {
     }
     // Posted; a safety copy that failed is said on the message line under the report.
     if (!run.outcome.copied) m.Lm.caption = OutcomeMessage(run.outcome, "Posting");
-    s.CommandCode = 322;
+    s.CommandCode = kCmdMembersPostingListing;
     ShowReport(app);
 }
 
@@ -188,15 +189,15 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
     const double a = t.Amount;
     TypeAmounts split{};
     switch (t.TransType) {
-        case 1:
+        case kShare1Deposit:
             m.Share1 = RoundMoney(m.Share1 + a);
-            split[1] = a;
+            split[kShare1Deposit] = a;
             break;
-        case 2:
+        case kShare2Deposit:
             m.Share2 = RoundMoney(m.Share2 + a);
-            split[2] = a;
+            split[kShare2Deposit] = a;
             break;
-        case 3: {
+        case kLoanRepayment: {
             // Interest accrues up to the day of payment.
             const double working = s.WorkingDate;
             s.WorkingDate = t.Date;
@@ -222,42 +223,42 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
             }
             if (a > 0) {
                 m.Share1 = RoundMoney(m.Share1 + excess);
-                split[3] = principal;
-                split[8] = interest;
-                split[1] = excess;
+                split[kLoanRepayment] = principal;
+                split[kInterest] = interest;
+                split[kShare1Deposit] = excess;
             } else {
                 // A reversal puts the amount back on the loan.
                 m.LoanBalance = RoundMoney(m.LoanBalance - a);
-                split[3] = a;
+                split[kLoanRepayment] = a;
             }
             m.LastPayDate = t.Date;
             s.WorkingDate = working;
             break;
         }
-        case 4:
-            split[4] = a;
+        case kFee:
+            split[kFee] = a;
             break;
-        case 5:
+        case kShare1Withdraw:
             m.Share1 = RoundMoney(m.Share1 - a);
-            split[5] = a;
+            split[kShare1Withdraw] = a;
             break;
-        case 6:
+        case kShare2Withdraw:
             m.Share2 = RoundMoney(m.Share2 - a);
-            split[6] = a;
+            split[kShare2Withdraw] = a;
             break;
-        case 7:
+        case kLoanAllocation:
             if (m.LoanBalance > 0) m.InterestDue = CurrentInterestDue(s);
             m.LastPayDate = t.Date;
             m.LoanBalance = RoundMoney(m.LoanBalance + a);
-            split[7] = a;
+            split[kLoanAllocation] = a;
             break;
         default:
             break;
     }
-    for (int type = 1; type <= 8; ++type)
+    for (int type = kFirstPostingType; type <= kLastPostingType; ++type)
         totals[static_cast<std::size_t>(type)] += split[static_cast<std::size_t>(type)];
 
-    for (int type = 8; type >= 1; --type) {
+    for (int type = kLastPostingType; type >= kFirstPostingType; --type) {
         const double amount = RoundMoney(split[static_cast<std::size_t>(type)]);
         if (split[static_cast<std::size_t>(type)] == 0) continue;
         MemberLogEntry& log = s.MemberLog;
@@ -272,7 +273,7 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
                         " " + PadRight(TypeName(type), 16) + " " + Money10(amount) + "  " +
                         PadRight(FormatDate(t.Date), 10));
     }
-    if (t.TransType >= 5 && t.TransType <= 7) {
+    if (t.TransType >= kShare1Withdraw && t.TransType <= kLoanAllocation) {
         NominalLogEntry& log = s.NominalLog;
         log = NominalLogEntry{};
         log.Amount = RoundMoney(-a);
@@ -339,8 +340,10 @@ MemberPosting PostMemberBatch(RunState& s) {
     AppendData(s, DataFile::MemLog, logs.memlog.data(), logs.memlog.size());
     AppendData(s, DataFile::NomLog, logs.nomlog.data(), logs.nomlog.size());
 
-    const double receipts = totals[1] + totals[2] + totals[3] + totals[4] + totals[8];
-    const double payments = totals[5] + totals[6] + totals[7];
+    const double receipts = totals[kShare1Deposit] + totals[kShare2Deposit] +
+                            totals[kLoanRepayment] + totals[kFee] + totals[kInterest];
+    const double payments =
+        totals[kShare1Withdraw] + totals[kShare2Withdraw] + totals[kLoanAllocation];
     SyslogRecord& sys = s.Syslog;
     sys = SyslogRecord{};
     sys.Amount = RoundMoney(receipts - payments);
@@ -363,12 +366,18 @@ MemberPosting PostMemberBatch(RunState& s) {
         s.Member = member;
         WriteMember(s);
     }
-    for (int account = 0; account <= 8; ++account) {
+    // The bank takes the run's net cash, each control account the total of its type.
+    std::array<double, kNominalAccountCount> changes{};
+    changes[kBankAccount] = receipts - payments;
+    for (int type = kFirstPostingType; type <= kLastPostingType; ++type) {
+        changes[static_cast<std::size_t>(ControlAccount(type))] +=
+            totals[static_cast<std::size_t>(type)];
+    }
+    for (int account = kBankAccount; account <= ControlAccount(kLastPostingType); ++account) {
         s.RecordNo = account;
         // A ledger that has lost its control accounts is not written from stale memory.
         if (ReadNominal(s) < kNominalAccountRecordSize) FailRun(s, EBADMSG);
-        const double change = account == kBankAccount ? receipts - payments
-                                                      : totals[static_cast<std::size_t>(account)];
+        const double change = changes[static_cast<std::size_t>(account)];
         s.Nominal.Balance = RoundMoney(s.Nominal.Balance + change);
         if (!std::isfinite(+s.Nominal.Balance)) FailRun(s, ERANGE);
         WriteNominal(s);

@@ -7,6 +7,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/money.h"
+#include "core/protocol.h"
 #include "core/text.h"
 #include "core/update.h"
 #include "reports/writer.h"
@@ -125,7 +126,7 @@ void TotalNominalTransactions(App& app) {
             "  " + PadLeft(std::to_string(total.errors), 3) + " Error(s) - must be corrected";
     }
     if (m.AskQuestion(message, "View the Transactions ?")) {
-        s.CommandCode = 324;
+        s.CommandCode = kCmdNominalBatchListing;
         ShowReport(app);
         return;
     }

@@ -5,6 +5,7 @@
 
 #include "core/fileset.h"
 #include "core/mainform.h"
+#include "core/protocol.h"
 #include "core/start.h"
 #include "core/text.h"
 #include "reports/ledger.h"
@@ -37,17 +38,17 @@ enum Prompt : unsigned {
 
 unsigned PromptsOf(int code) {
     switch (code) {
-        case 301:
-        case 302:
+        case kCmdReportMembersBalances:
+        case kCmdReportMembersLoans:
             return kType;
-        case 303:
+        case kCmdReportMembersTransactions:
             return kFromDate | kToDate | kMembers;
-        case 305:
+        case kCmdReportNominalTransactions:
             return kFromDate | kToDate | kAccount;
-        case 310:
+        case kCmdReportDistributionOfLoans:
             return kFromDate;
-        case 313:
-        case 315:
+        case kCmdReportSystemControl:
+        case kCmdReportTransactionSummary:
             return kFromDate | kToDate;
         default:
             return kNone;
@@ -130,53 +131,53 @@ void ReportCommand(App& app) {
     const auto memlog = [&s] { return AllRecords<MemberLogEntry>(s.Files[DataFile::MemLog]); };
     const auto nomlog = [&s] { return AllRecords<NominalLogEntry>(s.Files[DataFile::NomLog]); };
     switch (code) {
-        case 301:
+        case kCmdReportMembersBalances:
             MembersBalances(members(), sel.typePattern, out);
             break;
-        case 302:
+        case kCmdReportMembersLoans:
             MembersLoans(members(), sel.typePattern, s, out);
             break;
-        case 303:
+        case kCmdReportMembersTransactions:
             MembersTransactions(members(), memlog(), sel, out);
             break;
-        case 304:
+        case kCmdReportNominalAccountList:
             NominalAccountList(ledger(), out);
             break;
-        case 305:
+        case kCmdReportNominalTransactions:
             NominalTransactions(ledger(), nomlog(), sel, out);
             break;
-        case 306:
+        case kCmdReportBudgetVariances:
             BudgetVariances(ledger(), s.System.PeriodNumber, out);
             break;
-        case 307:
+        case kCmdReportTrialBalance:
             TrialBalance(ledger(), out);
             break;
-        case 308:
+        case kCmdReportProfitAndLoss:
             ProfitAndLoss(ledger(), out);
             break;
-        case 309:
+        case kCmdReportBalanceSheet:
             BalanceSheet(ledger(), out);
             break;
-        case 310:
+        case kCmdReportDistributionOfLoans:
             DistributionOfLoans(members(), sel.fromDate, out);
             break;
-        case 311:
+        case kCmdReportDelinquentLoans:
             DelinquentLoans(s, members(), out);
             break;
-        case 312:
+        case kCmdReportInsurance:
             InsuranceReport(members(), s.System, out);
             break;
-        case 313:
+        case kCmdReportSystemControl:
             SystemControl(AllRecords<SyslogRecord>(s.Files[DataFile::SysLog]), sel.fromDate,
                           sel.toDate, out);
             break;
-        case 314:
+        case kCmdReportCashFlow:
             CashFlow(ledger(), out);
             break;
-        case 315:
+        case kCmdReportTransactionSummary:
             TransactionSummary(memlog(), nomlog(), sel.fromDate, sel.toDate, out);
             break;
-        case 316:
+        case kCmdReportMembersData:
             MembersData(members(), out);
             break;
         default:
