@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 namespace tessary {
@@ -249,6 +250,15 @@ std::string FixedText(double value, int decimals) {
     // Past 30 decimals a double has nothing left to show; the bound also keeps a bad
     // argument from asking for an enormous string.
     return Fixed(value, std::clamp(decimals, 0, 30));
+}
+
+void AppendMoney(std::string& out, double amount, std::size_t width) {
+    // What shows as zero shows without a sign, as in FixedText.
+    if (amount > -0.005 && amount <= 0) amount = 0.0;
+    fmt::format_to(std::back_inserter(out), "{:>{}.2f}", amount, width);
+    if (out.size() >= 5 && out.compare(out.size() - 5, 5, "-0.00") == 0) {
+        out[out.size() - 5] = ' ';
+    }
 }
 
 std::string CutLine(std::string_view line) {

@@ -56,5 +56,8 @@ std::string Money10(double amount);                 // "%10f"
 std::string MoneyText(double amount);               // two decimals, no padding (edits)
 std::string FixedText(double value, int decimals);  // fixed notation, no padding
 std::string CutLine(std::string_view line);         // a report line cut to 80 characters
+// Appends an amount with two decimals right-aligned in `width`, as Money11 does, without
+// making a string of its own: for the reports that write millions of lines.
+void AppendMoney(std::string& out, double amount, std::size_t width);
 
 }  // namespace tessary

@@ -1,6 +1,7 @@
 #include "reports/members.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -8,6 +9,7 @@
 
 #include "core/dates.h"
 #include "core/money.h"
+#include "core/protocol.h"
 #include "core/text.h"
 #include "members/loans.h"
 
@@ -52,6 +54,24 @@ std::string Amount(double value) {
 
 std::string Number(long long value) {
     return std::to_string(value);
+}
+
+void AppendLeft(std::string& out, std::string_view text, std::size_t width) {
+    out += text;
+    if (text.size() < width) out.append(width - text.size(), ' ');
+}
+
+// The names of the transaction types, made once; an unknown type prints no name.
+std::string_view TypeNameOf(int type) {
+    static const std::array<std::string, kLastNamedType + 2> kNames = [] {
+        std::array<std::string, kLastNamedType + 2> names;
+        for (int t = 0; t <= kLastNamedType + 1; ++t) {
+            TransactionTypeName(t, names[static_cast<std::size_t>(t)]);
+        }
+        return names;
+    }();
+    if (type < 0 || type > kLastNamedType) return {};
+    return kNames[static_cast<std::size_t>(type)];
 }
 
 bool IsClosed(const MemberRecord& m) {
@@ -177,6 +197,8 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
                      {Amount(m.YearStartInterestDue)}));
     }
 
+    std::string line, dateText;
+    double dateOf = -1;
     for (const std::size_t* at = first; at != last; ++at) {
         const MemberLogEntry& e = log[*at];
         // Which balance the entry moves, and so which one its line shows: none for a fee, for
@@ -215,12 +237,24 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
                 break;
         }
         if (!InRange(e.Date, selection.fromDate, selection.toDate)) continue;
-        std::string name;  // an unknown type prints no name
-        TransactionTypeName(e.TransType, name);
-        std::string line = Fill("%-10s %-3s %-20s %11f",
-                                {FormatDate(e.Date), e.UserCode.view(), name, Amount(e.Amount)});
-        if (balance != nullptr)
-            line += Fill(loanColumn ? "             %11f" : " %11f", {Amount(*balance)});
+        // "%-10s %-3s %-20s %11f", then the balance in its column: built in place, since a
+        // statement run writes a line for every entry of the year.
+        line.clear();
+        if (e.Date != dateOf) {
+            dateOf = e.Date;
+            dateText = FormatDate(e.Date);
+        }
+        AppendLeft(line, dateText, 10);
+        line += ' ';
+        AppendLeft(line, e.UserCode.view(), 3);
+        line += ' ';
+        AppendLeft(line, TypeNameOf(e.TransType), 20);
+        line += ' ';
+        AppendMoney(line, e.Amount, 11);
+        if (balance != nullptr) {
+            line.append(loanColumn ? 13 : 1, ' ');
+            AppendMoney(line, *balance, 11);
+        }
         out(line);
     }
     out("^");
