@@ -2,6 +2,7 @@
 
 #include "core/mainform.h"
 #include "members/commands.h"
+#include "members/findno.h"
 #include "members/memacc.h"
 #include "members/memtrans.h"
 #include "nominal/bank.h"
@@ -16,7 +17,8 @@ namespace tessary {
 
 void Assemble(App& app) {
     // Each dispatcher is handed the forms it shows, so no command looks one up by name.
-    const MemberForms members{app.MakeForm<TFmemtrans>(), app.MakeForm<TFmemacc>()};
+    const MemberForms members{app.MakeForm<TFmemtrans>(), app.MakeForm<TFmemacc>(),
+                              app.MakeForm<TFfindno>()};
     const NominalForms nominal{app.MakeForm<TFnomacc>(), app.MakeForm<TFnomtrans>(),
                                app.MakeForm<TFbank>()};
     ReportViewer(app);
