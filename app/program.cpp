@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "calculator/calculate.h"
 #include "core/mainform.h"
 #include "members/commands.h"
 #include "members/findno.h"
@@ -27,6 +28,8 @@ void Assemble(App& app) {
     m.NominalCommand = [&app, nominal] { NominalCommand(app, nominal); };
     m.ReportCommand = [&app] { ReportCommand(app); };
     m.ProcessingCommand = [&app] { ProcessingCommand(app); };
+    TFcalculate& calculator = app.MakeForm<TFcalculate>();
+    m.LoanCalculator = [&calculator] { calculator.Open(); };
 }
 
 }  // namespace tessary
