@@ -1,7 +1,9 @@
 #include "app/program.h"
 
+#include "calculator/calculate.h"
 #include "core/mainform.h"
 #include "members/commands.h"
+#include "members/findno.h"
 #include "members/memacc.h"
 #include "members/memtrans.h"
 #include "nominal/bank.h"
@@ -16,7 +18,8 @@ namespace tessary {
 
 void Assemble(App& app) {
     // Each dispatcher is handed the forms it shows, so no command looks one up by name.
-    const MemberForms members{app.MakeForm<TFmemtrans>(), app.MakeForm<TFmemacc>()};
+    const MemberForms members{app.MakeForm<TFmemtrans>(), app.MakeForm<TFmemacc>(),
+                              app.MakeForm<TFfindno>()};
     const NominalForms nominal{app.MakeForm<TFnomacc>(), app.MakeForm<TFnomtrans>(),
                                app.MakeForm<TFbank>()};
     ReportViewer(app);
@@ -25,6 +28,8 @@ void Assemble(App& app) {
     m.NominalCommand = [&app, nominal] { NominalCommand(app, nominal); };
     m.ReportCommand = [&app] { ReportCommand(app); };
     m.ProcessingCommand = [&app] { ProcessingCommand(app); };
+    TFcalculate& calculator = app.MakeForm<TFcalculate>();
+    m.LoanCalculator = [&calculator] { calculator.Open(); };
 }
 
 }  // namespace tessary

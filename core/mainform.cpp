@@ -87,11 +87,15 @@ void TFmain::BuildMenu() {
     };
 
     m.Add("LoanCalculator1", "&Loan Calculator", [this] {
-        if (LoanCalculator) {
-            LoanCalculator();
-        } else {
+        if (!LoanCalculator) {
             NotAvailable("The loan calculator");
+            return;
         }
+        // Open to every user and needs no data files.
+        EnableMenus(false);
+        ClearPrompt();
+        app_.ui.Hide(*this);
+        LoanCalculator();
     });
 
     auto& ma = m.Add("MembersAccounts1", "&Members Accounts");

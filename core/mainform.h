@@ -44,7 +44,8 @@ class TFmain : public ui::Form, public Desk {
     std::function<void()> NominalCommand;
     std::function<void()> ReportCommand;
     std::function<void()> ProcessingCommand;
-    // Commands of other subsystems started from the main window itself.
+    // Commands of other subsystems started from the main window itself. The loan calculator
+    // is given the desk with the menus disabled and the main window hidden, and shows itself.
     std::function<void()> LoanCalculator;
 
     // The prompt box and message line.

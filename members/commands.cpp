@@ -3,6 +3,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/protocol.h"
+#include "members/findno.h"
 #include "members/memacc.h"
 #include "members/memtrans.h"
 #include "members/posting.h"
@@ -77,8 +78,12 @@ void MembersCommand(App& app, const MemberForms& forms) {
             app.ui.Hide(m);
             forms.memacc.Open(TFmemacc::Mode::View);
             return;
+        case kCmdFindMember:  // the form opens the file set itself
+            m.EnableMenus(false);
+            app.ui.Hide(m);
+            forms.findno.Open();
+            return;
         case kCmdReadMemberTransactions:
-        case kCmdFindMember:
         case kCmdCreateFpyDisc:
         case kCmdExportMembers:
         case kCmdImportMembers:  // 21 to this dispatcher; nominal entry shares the code

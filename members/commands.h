@@ -5,11 +5,13 @@ namespace tessary {
 
 class TFmemtrans;
 class TFmemacc;
+class TFfindno;
 
 // The forms the member commands show, made when the program is put together.
 struct MemberForms {
     TFmemtrans& memtrans;
     TFmemacc& memacc;
+    TFfindno& findno;
 };
 
 // Runs the member command whose code (11 to 21) is in the run state.

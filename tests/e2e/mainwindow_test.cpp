@@ -62,6 +62,8 @@ TEST_F(MainWindow, AuditorReachesOnlyTheCommandsOpenToAll) {
     EXPECT_EQ(MessageAfter("InputTransactions1"), kRefused);
     EXPECT_EQ(MessageAfter("TotalTransactions1"), kRefused);
     EXPECT_EQ(MessageAfter("ViewMembers1"), "TFmemacc");
+    EXPECT_EQ(MessageAfter("FindMember1"), "TFfindno");
+    EXPECT_EQ(MessageAfter("LoanCalculator1"), "TFcalculate");
     EXPECT_EQ(MessageAfter("Post2"), kRefused);
 }
 
