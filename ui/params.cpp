@@ -59,6 +59,8 @@ int RunProgramAndWait(const std::string& program, const std::vector<std::string>
     if (pid < 0) return -1;
     if (pid == 0) {
         if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(127);
+        // What the program prints must not mix with the caller's own output.
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }

@@ -14,7 +14,8 @@ namespace tessary::ui {
 
 std::vector<std::string> SplitParameters(std::string_view parameters);
 
-// Starts `program` with `args` in the folder `folder` (no shell) and waits for it to end.
+// Starts `program` with `args` in the folder `folder` (no shell; its output goes to our error
+// output) and waits for it to end.
 // Returns its exit status, or -1 when it could not be started or did not end normally.
 int RunProgramAndWait(const std::string& program, const std::vector<std::string>& args,
                       const std::string& folder);

@@ -130,6 +130,7 @@ TEST_F(DiscBackup, BackupThenRestoreRoundTripsTheDataFilesThroughTheTool) {
     auto run = RunWithEnvironment(
         Env(drive), std::string(kSignOn) + "menu Backup1\nclick OK\n" + kNoReminder, kRunPrograms);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "") << "the tool's words went into the script's output";
     ASSERT_TRUE(fs::exists(drive / "CU1" / "CU1.zip"));
 
     // The files change after the backup.
