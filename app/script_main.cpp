@@ -1,7 +1,11 @@
 // tessary-script: runs the real program from a script of user actions, without a screen
 // (or on Qt with --qt).
 //
-//   tessary-script [--program-folder DIR] [--today dd/mm/yyyy] [--screen W] [--qt] SCRIPT [ARG]
+//   tessary-script [--program-folder DIR] [--today dd/mm/yyyy] [--screen W] [--qt]
+//                  [--run-programs] SCRIPT [ARG]
+//
+// Shell opens are recorded for "print shell"; --run-programs also starts the programs they
+// name and waits for each to end.
 
 #include <charconv>
 #include <chrono>
@@ -26,7 +30,7 @@ namespace {
 int Usage(const std::string& problem) {
     std::cerr << "tessary-script: " << problem << "\n"
               << "usage: tessary-script [--program-folder DIR] [--today dd/mm/yyyy] [--screen W] "
-                 "[--qt] SCRIPT [ARG]\n";
+                 "[--qt] [--run-programs] SCRIPT [ARG]\n";
     return 2;
 }
 
@@ -38,6 +42,7 @@ int main(int argc, char** argv) {
     std::optional<std::chrono::year_month_day> today;
     int screen = 800;
     bool qt = false;
+    bool runPrograms = false;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -64,6 +69,8 @@ int main(int argc, char** argv) {
             }
         } else if (a == "--qt") {
             qt = true;
+        } else if (a == "--run-programs") {
+            runPrograms = true;
         } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
             return Usage("unknown option " + a);
         } else {
@@ -105,6 +112,7 @@ int main(int argc, char** argv) {
         backend = headless.get();
     }
     ui::ScriptServices services(*backend, today.value_or(LocalToday()));
+    if (runPrograms) services.RunPrograms(programFolder);
     ui::Ui ui(*backend, services);
     ui::ScriptRunner runner(ui, services, *script, std::cout, std::cerr);
     const auto step = [&runner] { return runner.Step(); };

@@ -89,8 +89,10 @@ struct RunState {
     std::string ReportTypePattern;
     // The file last chosen in the report viewer's save dialog, for "Edit Filed Report".
     std::string LastFiledReport;
-    // Set when a backup to disc has been started in this run.
+    // Set when a backup to disc started in this run has been reported done by the tool;
+    // pending while the tool's report of a started backup is still to be read.
     bool BackedUp = false;
+    bool BackupPending = false;
 
     // The main window's message line and prompt; must be set before the file set is used.
     Desk* desk = nullptr;

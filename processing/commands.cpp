@@ -2,6 +2,7 @@
 
 #include "core/mainform.h"
 #include "core/protocol.h"
+#include "processing/backup.h"
 
 namespace tessary {
 
@@ -10,6 +11,7 @@ void ProcessingCommand(App& app) {
     RunState& s = app.state;
     const int code = s.CommandCode;
     // The runs that change the ledgers warn first; backup and restore do not.
+    NoteDiscBackupResult(s);
     if (code < kCmdBackup) {
         m.WarnUnpostedBatches();
         if (!s.BackedUp) app.ShowModalMessage("Reminder - Backup data first");
@@ -30,10 +32,10 @@ void ProcessingCommand(App& app) {
                 m.NotAvailable("Dividend Allocation");
                 break;
             case kCmdBackup:
-                m.NotAvailable("Backup");
+                BackupToDisc(app);
                 break;
             case kCmdRestore:
-                m.NotAvailable("Restore");
+                RestoreFromDisc(app);
                 break;
             default:
                 break;

@@ -2,7 +2,7 @@
 # Installs what building and testing Tessary needs on Debian 12. Safe to run again.
 set -euo pipefail
 packages=(g++ cmake make git locales libfmt-dev libgtest-dev libbenchmark-dev clang-format
-  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-liberation xdg-utils)
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-liberation xdg-utils libzip-dev pkg-config)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,11 @@
 #include "ui/headless.h"
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
+
+#include "ui/params.h"
 
 namespace tessary::ui {
 
@@ -67,6 +72,19 @@ std::optional<std::string> ScriptServices::OpenFileDialog(const FileDialogOption
 
 std::optional<std::string> ScriptServices::SaveFileDialog(const FileDialogOptions& options) {
     return WithDefaultExt(RunDialog(), options.defaultExt);
+}
+
+void ScriptServices::ShellOpen(const std::string& file, const std::string& verb,
+                               const std::string& parameters, ShowState) {
+    shell = {file, verb, parameters};
+    if (programFolder_.empty() || file.empty()) return;
+    std::filesystem::path program(file);
+    if (program.is_relative()) program = std::filesystem::path(programFolder_) / program;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(program, ec) || ::access(program.c_str(), X_OK) != 0) {
+        return;  // a document, or nothing there: only recorded
+    }
+    RunProgramAndWait(program.string(), SplitParameters(parameters), programFolder_);
 }
 
 void ScriptServices::AnswerDialog(std::optional<std::string> path) {

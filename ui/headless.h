@@ -65,11 +65,14 @@ class ScriptServices : public Services {
     void PrinterSetup() override { ++printerSetups; }
     Printer& GetPrinter() override { return printer; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
+    // Recorded for "print shell"; a program is also started when RunPrograms was called.
     void ShellOpen(const std::string& file, const std::string& verb, const std::string& parameters,
-                   ShowState) override {
-        shell = {file, verb, parameters};
-    }
+                   ShowState) override;
     std::chrono::year_month_day Today() override { return today_; }
+
+    // From now on a shell open of a program file starts it for real (a relative name is looked
+    // for in, and the program runs in, `programFolder`, as on the desktop) and waits for it.
+    void RunPrograms(std::string programFolder) { programFolder_ = std::move(programFolder); }
 
     // The script's answers to an open file dialog.
     bool DialogOpen() const { return dialogOpen_; }
@@ -85,6 +88,7 @@ class ScriptServices : public Services {
 
     Backend& backend_;
     std::chrono::year_month_day today_;
+    std::string programFolder_;  // empty: shell opens are only recorded
     bool dialogOpen_ = false;
     bool answered_ = false;
     std::optional<std::string> answer_;

@@ -78,7 +78,8 @@ expect Label1 "Reminder - Backup data first"
 click Button1
 expect Lm "Unfortunately you are not authorised to do this"
 menu Backup1
-expect Lm "Backup is not available yet"
+expect Lm "Please use the disc for period 1 in drive A:"
+click Cancel
 )",
                            kToday);
     EXPECT_EQ(steps.status, 0) << steps.err;

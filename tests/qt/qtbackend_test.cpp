@@ -439,6 +439,17 @@ TEST_F(QtBackendTest, ShellOpenStartsAProgramWithItsParameters) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return out.size() > 0; }, 5000));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll(), "one|two|");
+    out.close();
+    out.remove();
+
+    // A quoted part is one argument, its backslashes kept, and no shell sees the string.
+    services.ShellOpen(program.toStdString(), "open",
+                       R"(/o A:\CU1 CU1.zip "/p=zip CU1 CU1\*.d32,del" $HOME;x)",
+                       ShowState::Normal);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return out.size() > 0; }, 5000));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll().toStdString(),
+              R"(/o|A:\CU1|CU1.zip|/p=zip CU1 CU1\*.d32,del|$HOME;x|)");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <vector>
 
+#include "ui/params.h"
 #include "ui/qt/convert.h"
 
 namespace tessary::ui {
@@ -220,7 +221,10 @@ void QtServices::ShellOpen(const std::string& file, const std::string&,
         program = QStandardPaths::findExecutable(target);
     }
     if (!program.isEmpty()) {
-        QProcess::startDetached(program, given.split(' ', Qt::SkipEmptyParts));
+        // Started directly, never through a shell, with the arguments the string quotes.
+        QStringList args;
+        for (const std::string& a : SplitParameters(parameters)) args << ToQt(a);
+        QProcess::startDetached(program, args);
         return;
     }
     if (target.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) {

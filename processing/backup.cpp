@@ -1,0 +1,74 @@
+#include "processing/backup.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/mainform.h"
+#include "processing/volume/archive.h"
+
+namespace tessary {
+
+namespace {
+
+constexpr const char* kTool = "volume.pif";
+
+}  // namespace
+
+int DiscPeriod(int periodNumber) {
+    return periodNumber <= 12 ? periodNumber : 1;
+}
+
+std::string BackupParameters(char drive, const std::string& folderName) {
+    const std::string& f = folderName;
+    return "/o " + std::string(1, drive) + ":\\" + f + " " + f + ".zip \"/p=zip " + f + " " + f +
+           "\\*.d32,del\"";
+}
+
+std::string RestoreParameters(char drive, const std::string& folderName) {
+    return "/i " + std::string(1, drive) + ":\\" + folderName + " \"/p=unzip -o " + folderName +
+           ",del\"";
+}
+
+void BackupToDisc(App& app) {
+    RunState& s = app.state;
+    TFmain& m = app.main();
+    const int p = DiscPeriod(s.System.PeriodNumber);
+    m.Lm.caption = "Please use the disc for period " + std::to_string(p) + " in drive " +
+                   std::string(1, s.System.BackupDrive) + ":";
+    if (m.AskPrompt() != ui::ModalResult::OK) return;
+    // A report left by an earlier run of the tool must not vouch for this one.
+    std::error_code ec;
+    std::filesystem::remove(s.DataPath(volume::kResultFile), ec);
+    app.ui.services().ShellOpen(kTool, "open", BackupParameters(s.System.BackupDrive, s.FolderName),
+                                ui::ShowState::Maximized);
+    s.BackupPending = true;
+    m.ClearPrompt();
+}
+
+void RestoreFromDisc(App& app) {
+    RunState& s = app.state;
+    TFmain& m = app.main();
+    const int p = DiscPeriod(s.System.PeriodNumber);
+    m.Lm.caption =
+        "The current period is " + std::to_string(p) + " - After the Restore please RERUN Tessary";
+    if (m.AskPrompt() != ui::ModalResult::OK) {
+        m.ClearPrompt();
+        return;
+    }
+    app.ui.services().ShellOpen(kTool, "open",
+                                RestoreParameters(s.System.BackupDrive, s.FolderName),
+                                ui::ShowState::Maximized);
+    // The tool waits for the data files to be free; ending now lets it replace them.
+    app.ShutDown();
+}
+
+void NoteDiscBackupResult(RunState& state) {
+    if (!state.BackupPending) return;
+    std::ifstream in(state.DataPath(volume::kResultFile));
+    std::string outcome;
+    if (!std::getline(in, outcome)) return;  // the tool is still at work
+    state.BackupPending = false;
+    if (outcome == "ok") state.BackedUp = true;
+}
+
+}  // namespace tessary

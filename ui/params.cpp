@@ -1,0 +1,74 @@
+#include "ui/params.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tessary::ui {
+
+std::vector<std::string> SplitParameters(std::string_view text) {
+    std::vector<std::string> args;
+    std::size_t i = 0;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    for (;;) {
+        while (i < text.size() && blank(text[i])) ++i;
+        if (i >= text.size()) break;
+        std::string arg;
+        bool quoted = false;
+        while (i < text.size() && (quoted || !blank(text[i]))) {
+            if (text[i] == '\\') {
+                std::size_t n = 0;
+                while (i < text.size() && text[i] == '\\') ++n, ++i;
+                if (i < text.size() && text[i] == '"') {
+                    arg.append(n / 2, '\\');
+                    if (n % 2 == 1) {
+                        arg += '"';
+                        ++i;
+                    }
+                } else {
+                    arg.append(n, '\\');
+                }
+            } else if (text[i] == '"') {
+                // "" inside a quoted part is one plain quote.
+                if (quoted && i + 1 < text.size() && text[i + 1] == '"') {
+                    arg += '"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += text[i++];
+            }
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
+int RunProgramAndWait(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder) {
+    std::vector<char*> argv;
+    std::string name = program;
+    argv.push_back(name.data());
+    std::vector<std::string> copies(args);
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(127);
+        // What the program prints must not mix with the caller's own output.
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace tessary::ui
