@@ -58,6 +58,14 @@ bool Says(const ScriptRun& run, const char* text) {
 TEST_F(Processing, AGeneratedCooperativeClosesItsYearAndPaysItsDividend) {
     GeneratedYear();
     ExpectTrialBalanceAgrees("before");
+    // The day before, the 14th after the eleventh period end, is too soon.
+    const double last = std::round(ReadSystem().LastPeriodEndDate);
+    auto early = Run(std::string(kSignOn) +
+                         "menu PeriodEnd1\nclick Button1\nexpect Lm \"Period end processing too "
+                         "soon after the previous period end\"\nexpect forms TFmain\n",
+                     {"--today", FormatDate(last + 14)});
+    ASSERT_EQ(early.status, 0) << early.out << early.err;
+    EXPECT_EQ(ReadSystem().PeriodNumber, 12);
 
     auto run = Script(R"(menu PeriodEnd1
 expect-line forms 1 TFmodal
