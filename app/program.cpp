@@ -11,6 +11,7 @@
 #include "nominal/nomacc.h"
 #include "nominal/nomtrans.h"
 #include "processing/commands.h"
+#include "processing/dividend.h"
 #include "reports/commands.h"
 #include "reports/view.h"
 
@@ -22,12 +23,13 @@ void Assemble(App& app) {
                               app.MakeForm<TFfindno>()};
     const NominalForms nominal{app.MakeForm<TFnomacc>(), app.MakeForm<TFnomtrans>(),
                                app.MakeForm<TFbank>()};
+    TFdividend& dividend = app.MakeForm<TFdividend>();
     ReportViewer(app);
     TFmain& m = app.main();
     m.MembersCommand = [&app, members] { MembersCommand(app, members); };
     m.NominalCommand = [&app, nominal] { NominalCommand(app, nominal); };
     m.ReportCommand = [&app] { ReportCommand(app); };
-    m.ProcessingCommand = [&app] { ProcessingCommand(app); };
+    m.ProcessingCommand = [&app, &dividend] { ProcessingCommand(app, dividend); };
     TFcalculate& calculator = app.MakeForm<TFcalculate>();
     m.LoanCalculator = [&calculator] { calculator.Open(); };
 }

@@ -227,6 +227,12 @@ std::string OutcomeMessage(const UpdateOutcome& outcome, std::string_view what) 
     if (outcome.incomplete) {
         return "Not every change could be written: " + FileErrorText(outcome.error);
     }
+    if (outcome.uncertain) {
+        // The disc may hold the run or not: the next update open settles which, and restores
+        // the safety copy when the run is not whole.
+        return std::string(what) + " could not be confirmed: " + FileErrorText(outcome.error) +
+               "; the next update checks it against the safety copy";
+    }
     if (!outcome.committed) {
         return std::string(what) + " failed, nothing was changed: " + FileErrorText(outcome.error);
     }

@@ -3,10 +3,12 @@
 #include "core/mainform.h"
 #include "core/protocol.h"
 #include "processing/backup.h"
+#include "processing/dividend.h"
+#include "processing/periods.h"
 
 namespace tessary {
 
-void ProcessingCommand(App& app) {
+void ProcessingCommand(App& app, TFdividend& dividend) {
     TFmain& m = app.main();
     RunState& s = app.state;
     const int code = s.CommandCode;
@@ -23,14 +25,16 @@ void ProcessingCommand(App& app) {
     if (m.CheckRights(required)) {
         switch (code) {
             case kCmdPeriodEnd:
-                m.NotAvailable("Period End");
+                PeriodEndCommand(app);
                 break;
             case kCmdYearEnd:
-                m.NotAvailable("Year End");
+                YearEndCommand(app);
                 break;
             case kCmdDividendAllocation:
-                m.NotAvailable("Dividend Allocation");
-                break;
+                // The form gives the menus back when it is left.
+                app.ui.Hide(m);
+                dividend.Open();
+                return;
             case kCmdBackup:
                 BackupToDisc(app);
                 break;

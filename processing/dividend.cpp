@@ -1,0 +1,261 @@
+#include "processing/dividend.h"
+
+#include <cerrno>
+#include <cmath>
+
+#include "core/fileset.h"
+#include "core/mainform.h"
+#include "core/money.h"
+#include "core/protocol.h"
+#include "core/text.h"
+#include "reports/members.h"
+#include "reports/writer.h"
+
+namespace tessary {
+
+namespace {
+
+template <typename Record>
+std::vector<Record> ReadAllRecords(RunState& s, DataFile file) {
+    File& f = s.Files[file];
+    std::vector<Record> records(static_cast<std::size_t>(f.Size() / sizeof(Record)));
+    if (records.empty()) return records;
+    const std::size_t got = f.ReadAt(0, records.data(), records.size() * sizeof(Record));
+    records.resize(got / sizeof(Record));
+    return records;
+}
+
+template <typename Record>
+void AddRecord(std::string& log, const Record& record) {
+    log.append(reinterpret_cast<const char*>(RecordBytes(record)), sizeof record);
+}
+
+bool Fits(const std::string& pattern, const MemberRecord& m) {
+    return TypeMatches(pattern, m.MemberType.str());
+}
+
+// The check on the members as read.
+DividendCheck Count(const std::vector<MemberRecord>& members, const std::string& pattern,
+                    double rate) {
+    DividendCheck check;
+    check.opened = true;
+    for (const MemberRecord& m : members) {
+        if (!Fits(pattern, m)) continue;
+        check.sum += m.Share1SumLastYear;
+        ++check.people;
+    }
+    if (!check.Earned()) {
+        check.message = kMsgNoDividends;
+        return check;
+    }
+    check.cost = check.sum * rate / 1200;
+    check.message =
+        "People to be paid: " + Whole5(check.people) + "  Approximate Cost: " + Money11(check.cost);
+    return check;
+}
+
+}  // namespace
+
+bool DividendCheck::Earned() const {
+    return !IsZeroMoney(sum);
+}
+
+std::string DividendPattern(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    text = first == std::string_view::npos ? "" : text.substr(first, last - first + 1);
+    std::string pattern = UpperCase1252(text);
+    if (pattern.size() > 10) pattern.resize(10);
+    return pattern;
+}
+
+DividendCheck CheckDividend(RunState& s, const std::string& pattern, double rate) {
+    if (!OpenFileSet(s, kUpdate)) return DividendCheck{};
+    const DividendCheck check =
+        Count(ReadAllRecords<MemberRecord>(s, DataFile::MemAcc), pattern, rate);
+    CloseFileSet(s, kUpdate);
+    return check;
+}
+
+DividendRun AllocateDividend(RunState& s, const std::string& pattern, double rate) {
+    DividendRun run;
+    // One open for the check and the run, so that nothing changes between them.
+    if (!OpenFileSet(s, kUpdate)) return run;
+    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s, DataFile::MemAcc);
+    run.check = Count(members, pattern, rate);
+    std::vector<NominalAccountRecord> accounts =
+        ReadAllRecords<NominalAccountRecord>(s, DataFile::NomAcc);
+    const auto refuse = [&](const std::string& why) {
+        CloseFileSet(s, kUpdate);
+        run.refused = why;
+        return run;
+    };
+    if (!run.check.Earned()) return refuse(kMsgNoDividends);
+    const bool ledger = accounts.size() > static_cast<std::size_t>(kUndividedEarningsAccount);
+    const double earnings = ledger ? +accounts[kUndividedEarningsAccount].Balance : 0.0;
+    // A negative rate would take money from the members' savings.
+    if (!(rate >= 0) || !std::isfinite(rate)) return refuse("Invalid");
+    if (run.check.cost > earnings) return refuse(kMsgDividendTooLarge);
+
+    run.started = true;
+    BeginRun(s);
+    const double factor = rate / 1200;
+    std::string memlog;
+    std::int32_t memberNo = 0;
+    for (MemberRecord& m : members) {
+        ++memberNo;
+        if (!Fits(pattern, m) || IsZeroMoney(m.Share1SumLastYear)) continue;
+        const double dividend = RoundMoney(m.Share1SumLastYear * factor);
+        m.Share1 = RoundMoney(m.Share1 + dividend);
+        run.total += dividend;
+        // The report's average is the sum times this constant, as the listing always showed.
+        const double average = m.Share1SumLastYear * 0.08333333;
+        m.Share1SumLastYear = 0;
+        if (!std::isfinite(+m.Share1)) FailRun(s, ERANGE);
+
+        MemberLogEntry& log = s.MemberLog;
+        log = MemberLogEntry{};
+        log.Amount = dividend;
+        log.Date = s.WorkingDate;
+        log.MemberNo = memberNo;
+        log.TransType = kDividendShares;
+        log.UserCode.set(s.UserCode);
+        AddRecord(memlog, log);
+        run.lines.push_back(Whole5(memberNo) + " " + PadRight(m.Name.str().substr(0, 24), 24) +
+                            " " + Money11(average) + " " + Money11(dividend) + " " +
+                            Money11(m.Share1));
+    }
+
+    // The logs go to disc before any record: a run cut short after its first write no longer
+    // matches the stored total, and the next open restores the set as it was before.
+    AppendData(s, DataFile::MemLog, memlog.data(), memlog.size());
+    std::string nomlog;
+    const auto ledgerEntry = [&](int account, double amount, const char* narrative) {
+        NominalLogEntry& log = s.NominalLog;
+        log = NominalLogEntry{};
+        log.AccountNo = account;
+        log.Amount = RoundMoney(amount);
+        log.Date = s.WorkingDate;
+        log.UserCode.set(s.UserCode);
+        log.Narrative.set(narrative);
+        // Cash neither comes nor goes: the bank reconciliation never lists them.
+        log.Reconciled = 1;
+        AddRecord(nomlog, log);
+    };
+    ledgerEntry(kUndividedEarningsAccount, -run.total, "Dividend Allocation");
+    ledgerEntry(kBankAccount, run.total, "Dividend Shares");
+    AppendData(s, DataFile::NomLog, nomlog.data(), nomlog.size());
+    SyslogRecord& sys = s.Syslog;
+    sys = SyslogRecord{};
+    sys.Amount = run.total;
+    sys.Date = s.WorkingDate;
+    sys.UserCode.set(s.UserCode);
+    sys.Description.set("Allocate Dividends");
+    AppendRecord(s, DataFile::SysLog, sys);
+
+    WriteData(s, DataFile::MemAcc, 0, members.data(), members.size() * sizeof(MemberRecord));
+    if (!ledger) {
+        FailRun(s, EBADMSG);  // a ledger without account 80 is not written from nothing
+    } else {
+        for (int account : {kShare1ControlAccount, kUndividedEarningsAccount}) {
+            NominalAccountRecord& a = accounts[static_cast<std::size_t>(account)];
+            a.Balance =
+                account == kShare1ControlAccount ? a.Balance + run.total : a.Balance - run.total;
+            WriteData(s, DataFile::NomAcc,
+                      static_cast<std::uint64_t>(account) * sizeof(NominalAccountRecord),
+                      RecordBytes(a), sizeof a);
+        }
+    }
+    run.outcome = CommitUpdate(s, kUpdate);
+    if (!run.outcome.committed) run.lines.clear();
+    return run;
+}
+
+TFdividend::TFdividend(App& app)
+    : ui::Form("TFdividend"),
+      Label1(Add<ui::Label>("Label1")),
+      Edit1(Add<ui::Edit>("Edit1")),
+      Label2(Add<ui::Label>("Label2")),
+      Edit2(Add<ui::Edit>("Edit2")),
+      Label3(Add<ui::Label>("Label3")),
+      Button1(Add<ui::Button>("Button1")),
+      Button2(Add<ui::Button>("Button2")),
+      Button3(Add<ui::Button>("Button3")),
+      app_(app) {
+    caption = "Dividend Allocation";
+    const auto row = [](ui::Label& l, const char* text, ui::Edit& e, int y, int tab) {
+        l.left = 240;
+        l.top = y + 4;
+        l.caption = text;
+        e.Place(420, y, 110, 24);
+        e.maxLength = 9;
+        e.tabOrder = tab;
+    };
+    row(Label1, "Type", Edit1, 160, 0);
+    row(Label2, "% Annual Dividend", Edit2, 210, 1);
+    Label3.alignment = ui::Alignment::Center;
+    Label3.autoSize = false;
+    Label3.Place(100, 270, 600, 24);
+    int x = 200;
+    for (auto [b, text, tab] :
+         {std::tuple{&Button1, "&Cancel", 2}, std::tuple{&Button2, "Ch&eck", 3},
+          std::tuple{&Button3, "&OK", 4}}) {
+        b->caption = text;
+        b->Place(x, 340, 100, 30);
+        b->tabOrder = tab;
+        x += 140;
+    }
+    OnActivate = [this] { FormActivate(); };
+    Button1.OnClick = [this] { Button1Click(); };
+    Button2.OnClick = [this] { Button2Click(); };
+    Button3.OnClick = [this] { Button3Click(); };
+}
+
+void TFdividend::Open() {
+    MarkOpening();
+    app_.ui.Show(*this);
+}
+
+void TFdividend::FormActivate() {
+    colour = ui::kFormColour;
+    if (!TakeOpening()) return;
+    Label3.caption.clear();
+    PlaceFocus(&Edit1);
+}
+
+void TFdividend::Button1Click() {
+    ReturnToMain(app_, *this, std::nullopt);
+}
+
+void TFdividend::Button2Click() {
+    const DividendCheck check =
+        CheckDividend(app_.state, DividendPattern(Edit1.text), ReadNumber(Edit2.text));
+    // A failed open has said why on the main window's message line.
+    Label3.caption = check.opened ? check.message : app_.main().Lm.caption;
+}
+
+void TFdividend::Button3Click() {
+    RunState& s = app_.state;
+    const DividendRun run =
+        AllocateDividend(s, DividendPattern(Edit1.text), ReadNumber(Edit2.text));
+    if (!run.check.opened) {
+        Label3.caption = app_.main().Lm.caption;
+        return;
+    }
+    Label3.caption = run.refused.empty() ? run.check.message : run.refused;
+    if (!run.started) return;
+    if (!run.outcome.committed) {
+        Label3.caption = OutcomeMessage(run.outcome, "Dividend allocation");
+        return;
+    }
+    // Allocated; a safety copy that failed is said on the message line under the report.
+    TFmain& m = app_.main();
+    m.ClearPrompt();
+    if (!run.outcome.copied) m.Lm.caption = OutcomeMessage(run.outcome, "Dividend allocation");
+    WriteReport(s, run.lines);
+    s.CommandCode = kCmdDividendListing;
+    app_.ui.Hide(*this);
+    ShowReport(app_);
+}
+
+}  // namespace tessary

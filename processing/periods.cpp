@@ -1,0 +1,194 @@
+#include "processing/periods.h"
+
+#include <fmt/core.h>
+
+#include <cerrno>
+#include <cmath>
+#include <vector>
+
+#include "core/fileset.h"
+#include "core/mainform.h"
+#include "core/money.h"
+#include "processing/surplus.h"
+
+namespace tessary {
+
+namespace {
+
+// Every whole record of an open data file; a torn last record is left as it lies.
+template <typename Record>
+std::vector<Record> ReadAllRecords(RunState& s, DataFile file) {
+    File& f = s.Files[file];
+    std::vector<Record> records(static_cast<std::size_t>(f.Size() / sizeof(Record)));
+    if (records.empty()) return records;
+    const std::size_t got = f.ReadAt(0, records.data(), records.size() * sizeof(Record));
+    records.resize(got / sizeof(Record));
+    return records;
+}
+
+template <typename Record>
+void WriteAllRecords(RunState& s, DataFile file, const std::vector<Record>& records) {
+    if (records.empty()) return;
+    WriteData(s, file, 0, records.data(), records.size() * sizeof(Record));
+}
+
+bool Finite(const MemberRecord& m) {
+    for (double v : {+m.Share1Sum, +m.InterestDue}) {
+        if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string PeriodEndRefusal(const SystemRecord& system, double workingDate) {
+    if (system.PeriodNumber > 12) return kMsgOnlyTwelvePeriods;
+    if (workingDate - system.LastPeriodEndDate < kPeriodEndGapDays) return kMsgPeriodEndTooSoon;
+    return "";
+}
+
+std::string YearEndRefusal(const SystemRecord& system) {
+    return system.PeriodNumber == 13 ? "" : kMsgYearEndTooEarly;
+}
+
+PeriodRun PeriodEnd(RunState& s) {
+    PeriodRun run;
+    // The run is checked again against the system record as stored: another copy of the
+    // program may have moved it on since this one read it.
+    run.opened = OpenFileSet(s, kUpdate);
+    if (!run.opened) return run;
+    run.refused = PeriodEndRefusal(s.System, s.WorkingDate);
+    if (!run.refused.empty()) {
+        CloseFileSet(s, kUpdate);
+        return run;
+    }
+    BeginRun(s);
+    const int period = s.System.PeriodNumber;
+    const bool monthlyInterest = s.System.InterestMethod == 1;
+    const double rate = s.MonthlyRate();
+
+    // The log entry goes to disc before any record: a run cut short after it is seen as
+    // inconsistent by the next open and restored, never taken as half a period end.
+    SyslogRecord& sys = s.Syslog;
+    sys = SyslogRecord{};
+    sys.Amount = 0;
+    sys.Date = s.WorkingDate;
+    sys.UserCode.set(s.UserCode);
+    sys.Description.set(fmt::format("Process Month {}", period));
+    AppendRecord(s, DataFile::SysLog, sys);
+
+    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s, DataFile::MemAcc);
+    for (MemberRecord& m : members) {
+        if (monthlyInterest && !IsZeroMoney(m.LoanBalance)) {
+            m.InterestDue = RoundMoney(rate * m.LoanBalance + m.InterestDue);
+        }
+        m.Share1Sum = m.Share1Sum + m.Share1;
+        if (!Finite(m)) FailRun(s, ERANGE);
+    }
+    WriteAllRecords(s, DataFile::MemAcc, members);
+
+    std::vector<NominalAccountRecord> accounts =
+        ReadAllRecords<NominalAccountRecord>(s, DataFile::NomAcc);
+    for (NominalAccountRecord& a : accounts) a.PeriodStartBalance = +a.Balance;
+    WriteAllRecords(s, DataFile::NomAcc, accounts);
+
+    s.System.PeriodNumber = period + 1;
+    s.System.LastPeriodEndDate = s.WorkingDate;
+    run.outcome = CommitUpdate(s, kUpdate);
+    return run;
+}
+
+PeriodRun YearEnd(RunState& s) {
+    PeriodRun run;
+    // The run is checked again against the system record as stored: another copy of the
+    // program may have moved it on since this one read it.
+    run.opened = OpenFileSet(s, kUpdate);
+    if (!run.opened) return run;
+    run.refused = YearEndRefusal(s.System);
+    if (!run.refused.empty()) {
+        CloseFileSet(s, kUpdate);
+        return run;
+    }
+    BeginRun(s);
+    // The logs are emptied first: should the run stop after that, they no longer match the
+    // stored total and the next open restores the set as it was before the year end.
+    for (DataFile log : {DataFile::MemLog, DataFile::NomLog, DataFile::SysLog}) {
+        TruncateData(s, log, 0);
+    }
+
+    std::vector<NominalAccountRecord> accounts =
+        ReadAllRecords<NominalAccountRecord>(s, DataFile::NomAcc);
+    // A ledger without its undivided-earnings account cannot take the surplus.
+    if (accounts.size() <= static_cast<std::size_t>(kCapitalStart)) FailRun(s, EBADMSG);
+    if (accounts.size() > static_cast<std::size_t>(kCapitalStart)) {
+        const double surplus = YearSurplus(accounts);
+        NominalAccountRecord& earnings = accounts[kCapitalStart];
+        earnings.Balance = RoundMoney(earnings.Balance + surplus);
+        if (!std::isfinite(+earnings.Balance)) FailRun(s, ERANGE);
+    }
+    for (NominalAccountRecord& a : accounts) {
+        a.PeriodStartBalance = +a.Balance;
+        a.YearStartBalance = +a.Balance;
+    }
+    WriteAllRecords(s, DataFile::NomAcc, accounts);
+
+    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s, DataFile::MemAcc);
+    for (MemberRecord& m : members) {
+        m.YearStartShare1 = +m.Share1;
+        m.YearStartShare2 = +m.Share2;
+        m.YearStartLoan = +m.LoanBalance;
+        m.YearStartInterestDue = +m.InterestDue;
+        m.Share1SumLastYear = +m.Share1Sum;
+        m.Share1Sum = 0;
+    }
+    WriteAllRecords(s, DataFile::MemAcc, members);
+
+    s.System.PeriodNumber = 1;
+    run.outcome = CommitUpdate(s, kYearEnd);
+    return run;
+}
+
+namespace {
+
+// Says how a run ended on the message line.
+void Conclude(TFmain& m, const PeriodRun& run, const char* finished, const char* what) {
+    if (!run.opened) return;  // the open has said why
+    if (!run.refused.empty()) {
+        m.Lm.caption = run.refused;
+    } else if (run.outcome.ok()) {
+        m.Lm.caption = finished;
+    } else {
+        m.Lm.caption = OutcomeMessage(run.outcome, what);
+    }
+}
+
+}  // namespace
+
+void PeriodEndCommand(App& app) {
+    RunState& s = app.state;
+    TFmain& m = app.main();
+    if (const std::string refused = PeriodEndRefusal(s.System, s.WorkingDate); !refused.empty()) {
+        m.Lm.caption = refused;
+        return;
+    }
+    const bool ok = m.AskQuestion(
+        fmt::format("Do Period End Processing for Month {} ?", +s.System.PeriodNumber), "");
+    m.ClearPrompt();
+    if (!ok) return;
+    Conclude(m, PeriodEnd(s), kMsgPeriodEndFinished, "Period end");
+}
+
+void YearEndCommand(App& app) {
+    RunState& s = app.state;
+    TFmain& m = app.main();
+    if (const std::string refused = YearEndRefusal(s.System); !refused.empty()) {
+        m.Lm.caption = refused;
+        return;
+    }
+    const bool ok = m.AskQuestion("Make sure that you have printed all reports for this year", "");
+    m.ClearPrompt();
+    if (!ok) return;
+    Conclude(m, YearEnd(s), kMsgYearEndFinished, "Year end");
+}
+
+}  // namespace tessary

@@ -1,0 +1,46 @@
+#pragma once
+// Closing a month and closing the year. The engine routines open the file set for update,
+// change every member and nominal account in one run and commit it whole; the menu commands
+// below them check, ask and say how it ended.
+
+#include <string>
+
+#include "core/app.h"
+#include "core/update.h"
+
+namespace tessary {
+
+inline constexpr const char* kMsgOnlyTwelvePeriods = "Only 12 periods in the year";
+inline constexpr const char* kMsgPeriodEndTooSoon =
+    "Period end processing too soon after the previous period end";
+inline constexpr const char* kMsgYearEndTooEarly =
+    "Year end process only permitted after period 12";
+inline constexpr const char* kMsgPeriodEndFinished = "Period End Processing Finished";
+inline constexpr const char* kMsgYearEndFinished = "Year End Processing Finished";
+// Period ends are at least this many days apart.
+inline constexpr double kPeriodEndGapDays = 15;
+
+// Why a period end may not run now, or "".
+std::string PeriodEndRefusal(const SystemRecord& system, double workingDate);
+// Why a year end may not run now, or "".
+std::string YearEndRefusal(const SystemRecord& system);
+
+struct PeriodRun {
+    bool opened = false;    // false: the open said why (files in use, restore offered)
+    std::string refused;    // the stored system record refuses the run, or ""
+    UpdateOutcome outcome;  // how the run ended once started
+};
+
+// Charges the month's loan interest (interest method 1), adds each Share 1 to its running
+// sum, fixes the nominal period-start balances and logs "Process Month n"; the period number
+// moves on and the working date becomes the last period end.
+PeriodRun PeriodEnd(RunState& state);
+// Carries the year's surplus to undivided earnings, fixes the nominal start balances, rolls
+// the members' start balances and share sums, empties the three logs and starts period 1.
+PeriodRun YearEnd(RunState& state);
+
+// The Processing menu's Period End and Year End, after the dispatcher's checks of rights.
+void PeriodEndCommand(App& app);
+void YearEndCommand(App& app);
+
+}  // namespace tessary
