@@ -3,6 +3,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/protocol.h"
+#include "members/interchange.h"
 #include "members/memacc.h"
 #include "members/memtrans.h"
 #include "members/posting.h"
@@ -78,10 +79,19 @@ void MembersCommand(App& app, const MemberForms& forms) {
             forms.memacc.Open(TFmemacc::Mode::View);
             return;
         case kCmdReadMemberTransactions:
-        case kCmdFindMember:
+            s.BatchChecked = false;
+            ReadTransactionsCommand(app);
+            return;
         case kCmdCreateFpyDisc:
+            CreateCollectionDisc(app);
+            return;
         case kCmdExportMembers:
+            ExportMembersCommand(app);
+            return;
         case kCmdImportMembers:  // 21 to this dispatcher; nominal entry shares the code
+            ImportMembersCommand(app);
+            return;
+        case kCmdFindMember:
             m.NotAvailable(CommandName(code));
             return;
     }
