@@ -76,6 +76,41 @@ void Tell(App& app, const std::string& message) {
     app.ui.Show(m);
 }
 
+// Members carry no log, so an import cut short would look whole to the next open. The stored
+// total is put out of step until the commit stores the right one: an import that dies half
+// way is then found inconsistent, and its restore brings back the data as it was before.
+bool MarkRunUnfinished(RunState& s) {
+    SystemRecord marked = s.System;
+    marked.ConsistencyTotal =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(SumLogSizes(s)) + 1u);
+    ScrambleSystemRecord(marked);
+    if (!WriteData(s, DataFile::Sys, 0, RecordBytes(marked), sizeof marked)) return false;
+    File& sys = s.Files[DataFile::Sys];
+    if (sys.Sync()) return true;
+    FailRun(s, sys.Error() ? sys.Error() : EIO);
+    return false;
+}
+
+// After a commit whose outcome the disc left uncertain: whether the next open will take the
+// data as it stands, its stored total matching the logs.
+bool StoredTotalMatches(const RunState& s) {
+    File sys;
+    SystemRecord stored;
+    if (!sys.Open(s.DataPath("sys.d32"), File::Access::ReadOnly) ||
+        sys.ReadAt(0, RecordBytes(stored), sizeof stored) != sizeof stored) {
+        return false;
+    }
+    ScrambleSystemRecord(stored);
+    std::uint64_t sum = 0;
+    for (const char* log : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(s.DataPath(log), ec);
+        if (ec) return false;
+        sum += size;
+    }
+    return stored.ConsistencyTotal == static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
+}
+
 }  // namespace
 
 std::vector<std::string_view> TextLines(std::string_view text) {
@@ -164,6 +199,7 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
         result.stopped = true;
     };
     int lineNo = 0;
+    bool marked = false;
     for (std::string_view line : TextLines(text)) {
         ++lineNo;
         std::string rest(line);
@@ -174,6 +210,7 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
             break;
         }
         const auto n = static_cast<std::int32_t>(*number);
+        if (!marked && !(marked = MarkRunUnfinished(s))) break;
         bool written = true;
         if (n > count) {
             MemberRecord& free = s.Member;
@@ -209,6 +246,12 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
         ++result.accepted;
     }
     result.outcome = CommitUpdate(s, kUpdate);
+    if (result.outcome.uncertain && StoredTotalMatches(s)) {
+        // The disc failed after the new total reached it: the import stands.
+        result.message = "Import completed, but the disc reported an error: " +
+                         FileErrorText(result.outcome.error);
+        return result;
+    }
     if (!result.outcome.committed || result.outcome.incomplete) {
         // The stop message would suggest the earlier lines are in; they are not.
         result.stopped = false;
