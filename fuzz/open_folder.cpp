@@ -4,10 +4,12 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "core/money.h"
+#include "core/text.h"
 #include "fuzz/folder.h"
 #include "members/interchange.h"
 #include "members/posting.h"
@@ -72,8 +74,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string exported;
     FUZZ_CHECK(ExportMembers(s, exported) == 0);
+    // Each member exported starts its own line, unless damaged text holds a line end.
+    const auto lineEnd = [](const MemberRecord& m) {
+        // The text fields lie from Frequency to the end of the record.
+        const auto* text = reinterpret_cast<const char*>(RecordBytes(m)) + 140;
+        return std::string_view(text, kMemberRecordSize - 140).find_first_of("\r\n") !=
+               std::string_view::npos;
+    };
+    const bool layout = std::none_of(members.begin(), members.end(), lineEnd);
     std::size_t listed = 0;
-    for (std::size_t i = 0; i < members.size(); ++i) {
+    for (std::size_t i = 0; layout && i < members.size(); ++i) {
         if (members[i].Name.view().find('*') != std::string_view::npos) continue;
         const std::string head = PadLeft(std::to_string(i + 1), 5) + ",\"";
         FUZZ_CHECK(exported.compare(listed, head.size(), head) == 0);
@@ -81,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(listed != std::string::npos);
         listed += 2;
     }
-    FUZZ_CHECK(listed == exported.size());
+    FUZZ_CHECK(!layout || listed == exported.size());
     FUZZ_CHECK(unchanged());
 
     // An open for update that finds the logs as the stored total says, closed without a
