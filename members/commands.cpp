@@ -4,43 +4,13 @@
 #include "core/mainform.h"
 #include "core/protocol.h"
 #include "members/findno.h"
+#include "members/interchange.h"
 #include "members/memacc.h"
 #include "members/memtrans.h"
 #include "members/posting.h"
 
 namespace tessary {
 
-namespace {
-
-const char* CommandName(int code) {
-    switch (code) {
-        case kCmdInputMemberTransactions:
-            return "Input Transactions";
-        case kCmdReadMemberTransactions:
-            return "Read Transactions";
-        case kCmdCheckMemberTransactions:
-            return "Check Transactions";
-        case kCmdPostMemberTransactions:
-            return "Post Transactions";
-        case kCmdAddMembers:
-            return "Add Members";
-        case kCmdUpdateMembers:
-            return "Update Members";
-        case kCmdViewMembers:
-            return "View Members";
-        case kCmdFindMember:
-            return "Find Member";
-        case kCmdCreateFpyDisc:
-            return "Create FPY Disc";
-        case kCmdExportMembers:
-            return "Export Members Records";
-        case kCmdImportMembers:
-        default:
-            return "Import Members Details";
-    }
-}
-
-}  // namespace
 
 void MembersCommand(App& app, const MemberForms& forms) {
     TFmain& m = app.main();
@@ -84,10 +54,17 @@ void MembersCommand(App& app, const MemberForms& forms) {
             forms.findno.Open();
             return;
         case kCmdReadMemberTransactions:
+            s.BatchChecked = false;
+            ReadTransactionsCommand(app);
+            return;
         case kCmdCreateFpyDisc:
+            CreateCollectionDisc(app);
+            return;
         case kCmdExportMembers:
+            ExportMembersCommand(app);
+            return;
         case kCmdImportMembers:  // 21 to this dispatcher; nominal entry shares the code
-            m.NotAvailable(CommandName(code));
+            ImportMembersCommand(app);
             return;
     }
 }

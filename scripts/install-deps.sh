@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tessary needs on Debian 12. Safe to run again.
 set -euo pipefail
-packages=(g++ cmake make git locales libfmt-dev libgtest-dev libbenchmark-dev clang-format
+packages=(g++ cmake make git locales libfmt-dev libgtest-dev libbenchmark-dev clang-format clang
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-liberation xdg-utils libzip-dev pkg-config)
 missing=()
 for p in "${packages[@]}"; do
