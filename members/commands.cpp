@@ -11,7 +11,6 @@
 
 namespace tessary {
 
-
 void MembersCommand(App& app, const MemberForms& forms) {
     TFmain& m = app.main();
     RunState& s = app.state;
