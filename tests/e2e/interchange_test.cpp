@@ -87,9 +87,9 @@ TEST_F(Interchange, ReadTransactionsFillsTheBatchAndAsksBeforeReplacingKeyedEntr
     EXPECT_EQ(LastLine(run), "Read Transactions completed");
     auto batch = ReadRecords<MemberTransaction>(Data("ADMMEM.t32"));
     ASSERT_EQ(batch.size(), 3u);
-    EXPECT_EQ(batch[0].Amount, 25);
-    EXPECT_EQ(batch[0].Date, 46364);  // the working date, 08/12/2026
-    EXPECT_EQ(batch[2].Amount, 0);
+    EXPECT_EQ(+batch[0].Amount, 25);
+    EXPECT_EQ(+batch[0].Date, 46364);  // the working date, 08/12/2026
+    EXPECT_EQ(+batch[2].Amount, 0);
 
     // The check lists the two entries with amounts; posting them reaches the members.
     run = Script("menu TotalTransactions1\nclick Cancel\nprint TFmain.Lm\n");
@@ -107,7 +107,7 @@ TEST_F(Interchange, ReadTransactionsFillsTheBatchAndAsksBeforeReplacingKeyedEntr
     EXPECT_EQ(LastLine(run), "Read Transactions completed");
     batch = ReadRecords<MemberTransaction>(Data("ADMMEM.t32"));
     ASSERT_EQ(batch.size(), 1u);
-    EXPECT_EQ(batch[0].TransType, 5);
+    EXPECT_EQ(+batch[0].TransType, 5);
 }
 
 TEST_F(Interchange, TheCollectionDiscIsCreatedOnlyWhenItCanBe) {

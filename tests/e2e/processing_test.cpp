@@ -28,7 +28,7 @@ class Processing : public ScriptTest {
                                 "08/12/2026 " + (program / "CU1").string() + " > /dev/null";
         ASSERT_EQ(std::system(gen.c_str()), 0);
         const SystemRecord sys = ReadSystem();
-        ASSERT_EQ(sys.PeriodNumber, 12);
+        ASSERT_EQ(+sys.PeriodNumber, 12);
         today = {"--today", FormatDate(std::round(sys.LastPeriodEndDate) + 15)};
         // Any update open brings the safety copy up to date.
         ASSERT_EQ(Run(std::string(kSignOn) + "menu SetUp1\nclick Close\n", today).status, 0);
@@ -80,7 +80,7 @@ expect Lm "Only 12 periods in the year"
 )");
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     SystemRecord sys = ReadSystem();
-    EXPECT_EQ(sys.PeriodNumber, 13);
+    EXPECT_EQ(+sys.PeriodNumber, 13);
     const auto syslog = ReadRecords<SyslogRecord>(Data("syslog.d32"));
     ASSERT_FALSE(syslog.empty());
     EXPECT_EQ(syslog.back().Description.str(), "Process Month 12");
@@ -104,17 +104,17 @@ expect Lm "Year end process only permitted after period 12"
 )");
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     sys = ReadSystem();
-    EXPECT_EQ(sys.PeriodNumber, 1);
-    EXPECT_EQ(sys.ConsistencyTotal, 0);
+    EXPECT_EQ(+sys.PeriodNumber, 1);
+    EXPECT_EQ(+sys.ConsistencyTotal, 0);
     for (const char* log : {"memlog.d32", "nomlog.d32", "syslog.d32"}) EXPECT_EQ(Size(log), 0u);
     for (const auto& a : ReadRecords<NominalAccountRecord>(Data("nomacc.d32"))) {
-        EXPECT_EQ(a.YearStartBalance, a.Balance);
-        EXPECT_EQ(a.PeriodStartBalance, a.Balance);
+        EXPECT_EQ(+a.YearStartBalance, +a.Balance);
+        EXPECT_EQ(+a.PeriodStartBalance, +a.Balance);
     }
     double sums = 0;
     for (const auto& m : ReadRecords<MemberRecord>(Data("memacc.d32"))) {
-        EXPECT_EQ(m.Share1Sum, 0);
-        EXPECT_EQ(m.YearStartShare1, m.Share1);
+        EXPECT_EQ(+m.Share1Sum, 0);
+        EXPECT_EQ(+m.YearStartShare1, +m.Share1);
         sums += m.Share1SumLastYear;
     }
     EXPECT_GT(sums, 0);
@@ -141,19 +141,50 @@ expect forms TFmain
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     const auto nomlog = ReadRecords<NominalLogEntry>(Data("nomlog.d32"));
     ASSERT_EQ(nomlog.size(), 2u);
-    EXPECT_EQ(nomlog[0].AccountNo, 80);
-    EXPECT_EQ(nomlog[1].AccountNo, 0);
-    EXPECT_EQ(nomlog[0].Amount, -nomlog[1].Amount);
-    EXPECT_GT(nomlog[1].Amount, 0);
+    EXPECT_EQ(+nomlog[0].AccountNo, 80);
+    EXPECT_EQ(+nomlog[1].AccountNo, 0);
+    EXPECT_EQ(+nomlog[0].Amount, -+nomlog[1].Amount);
+    EXPECT_GT(+nomlog[1].Amount, 0);
     const auto accounts = ReadRecords<NominalAccountRecord>(Data("nomacc.d32"));
-    EXPECT_NEAR(accounts.at(80).Balance, earnings - nomlog[1].Amount, 0.001);
-    EXPECT_NEAR(nomlog[1].Amount, sums * 0.5 / 1200, 0.01 * 40);
+    EXPECT_NEAR(+accounts.at(80).Balance, earnings - +nomlog[1].Amount, 0.001);
+    EXPECT_NEAR(+nomlog[1].Amount, sums * 0.5 / 1200, 0.01 * 40);
     const auto memlog = ReadRecords<MemberLogEntry>(Data("memlog.d32"));
     ASSERT_FALSE(memlog.empty());
-    for (const auto& e : memlog) EXPECT_EQ(e.TransType, 9);
+    for (const auto& e : memlog) EXPECT_EQ(+e.TransType, 9);
     EXPECT_EQ(ReadRecords<SyslogRecord>(Data("syslog.d32")).at(0).Description.str(),
               "Allocate Dividends");
     ExpectTrialBalanceAgrees("dividend");
+}
+
+TEST_F(Processing, TwelvePeriodEndsAMonthApartThenTheYearEnd) {
+    // A new co-operative with members and no history, closed month by month for a year.
+    const std::string gen = (fs::path(TESSARY_BIN_DIR) / "tessary-gen").string() +
+                            " --members 25 --batch 0 --seed 9 --date 08/12/2026 " +
+                            (program / "CU1").string() + " > /dev/null";
+    ASSERT_EQ(std::system(gen.c_str()), 0);
+    const double start = ParseDate("08/01/2027", std::chrono::year{2026});
+    for (int month = 1; month <= 12; ++month) {
+        today = {"--today", FormatDate(start + 30 * (month - 1))};
+        const auto run = Script(std::string(kPeriodEnd));
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_TRUE(Says(run, "Period End Processing Finished")) << month << ": " << run.out;
+        EXPECT_EQ(ReadSystem().PeriodNumber, month + 1);
+        ExpectTrialBalanceAgrees("month-" + std::to_string(month));
+    }
+    const auto syslog = ReadRecords<SyslogRecord>(Data("syslog.d32"));
+    ASSERT_EQ(syslog.size(), 12u);
+    EXPECT_EQ(syslog.front().Description.str(), "Process Month 1");
+    EXPECT_EQ(syslog.back().Description.str(), "Process Month 12");
+    // A thirteenth, a month later, is refused; the year end then closes the year.
+    today = {"--today", FormatDate(start + 30 * 12)};
+    auto run = Script("menu PeriodEnd1\nclick Button1\nprint TFmain.Lm\n");
+    EXPECT_TRUE(Says(run, "Only 12 periods in the year")) << run.out;
+    EXPECT_EQ(ReadSystem().PeriodNumber, 13);
+    run = Script(std::string(kYearEnd));
+    EXPECT_TRUE(Says(run, "Year End Processing Finished")) << run.out;
+    EXPECT_EQ(ReadSystem().PeriodNumber, 1);
+    for (const char* log : {"memlog.d32", "nomlog.d32", "syslog.d32"}) EXPECT_EQ(Size(log), 0u);
+    ExpectTrialBalanceAgrees("new-year");
 }
 
 TEST_F(Processing, PeriodEndUnderAKillOrAFillingDisc) {

@@ -216,7 +216,7 @@ TEST_F(Generator, AYearOfHistoryLogsEveryTypeInDateOrderByTheUsersEntitledToEach
         EXPECT_GE(+e.MemberNo, 1);
         EXPECT_LE(+e.MemberNo, 300);
         EXPECT_GT(+e.Amount, 0);
-        EXPECT_EQ(+e.Amount, RoundMoney(e.Amount));
+        EXPECT_EQ(+e.Amount, RoundMoney(+e.Amount));
         if (e.TransType == 9) {
             EXPECT_EQ(e.UserCode.str(), "ADM") << "only a controller allocates dividends";
             dividends += e.Amount;
@@ -237,7 +237,7 @@ TEST_F(Generator, AYearOfHistoryLogsEveryTypeInDateOrderByTheUsersEntitledToEach
     for (const NominalLogEntry& e : nomlog) {
         EXPECT_GE(+e.Date, previous) << "out of date order";
         previous = e.Date;
-        EXPECT_EQ(+e.Amount, RoundMoney(e.Amount));
+        EXPECT_EQ(+e.Amount, RoundMoney(+e.Amount));
         EXPECT_LE(+e.Date, last);
         // The bank has cleared nothing after the last statement, at the last period end.
         if (e.Reconciled) {
@@ -280,7 +280,7 @@ TEST_F(Generator, AYearOfHistoryLogsEveryTypeInDateOrderByTheUsersEntitledToEach
             months.push_back(what);
             EXPECT_EQ(+r.Amount, 0);
         } else {
-            EXPECT_TRUE(runs[what].insert(r.Date).second) << what << " twice on a day";
+            EXPECT_TRUE(runs[what].insert(+r.Date).second) << what << " twice on a day";
         }
         if (what == "Allocate Dividends") {
             EXPECT_NEAR(+r.Amount, dividends, 0.005);
@@ -289,7 +289,7 @@ TEST_F(Generator, AYearOfHistoryLogsEveryTypeInDateOrderByTheUsersEntitledToEach
     }
     std::set<double> memberDays;
     for (const MemberLogEntry& e : memlog)
-        if (e.TransType != 9) memberDays.insert(e.Date);
+        if (e.TransType != 9) memberDays.insert(+e.Date);
     EXPECT_EQ(runs["Post Members Transactions"], memberDays);
     EXPECT_EQ(receipts, static_cast<int>(memberDays.size()));
     EXPECT_FALSE(runs["Post Nominal Transactions"].empty());

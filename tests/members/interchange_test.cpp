@@ -131,7 +131,7 @@ TEST_F(Interchange, ImportAppendsFreeSlotsThenFillsAnEarlierOne) {
     EXPECT_EQ(eight.Phone.str(), "555");
     EXPECT_EQ(eight.MemberType.str(), "T");
     EXPECT_EQ(eight.BirthDate.str(), "02/02/1990");
-    EXPECT_EQ(eight.Share1, 0);  // balances are never imported
+    EXPECT_EQ(+eight.Share1, 0);  // balances are never imported
     EXPECT_EQ(GetMember(5).Name.str(), "Member 5");
 }
 
@@ -229,18 +229,18 @@ TEST(ReadTransactions, FieldsCommaRuleDatesAndTheShortLineThatEndsReading) {
         "11,1,100,\n";
     const std::vector<MemberTransaction> got = ReadTransactions(text, working, year);
     ASSERT_EQ(got.size(), 6u);
-    EXPECT_EQ(got[0].MemberNo, 12);
-    EXPECT_EQ(got[0].TransType, 1);
-    EXPECT_EQ(got[0].Amount, 25.0);
-    EXPECT_EQ(got[0].Date, working);
-    EXPECT_EQ(got[1].Amount, 0.0);
-    EXPECT_EQ(got[2].MemberNo, 7);
-    EXPECT_EQ(got[2].TransType, 5);
-    EXPECT_EQ(got[2].Amount, 12.345);  // not rounded
-    EXPECT_EQ(FormatDate(got[2].Date), "01/12/2026");
-    EXPECT_EQ(FormatDate(got[3].Date), "01/12/2026");
-    EXPECT_EQ(got[4].Date, 0);
-    EXPECT_EQ(got[5].Date, working);
+    EXPECT_EQ(+got[0].MemberNo, 12);
+    EXPECT_EQ(+got[0].TransType, 1);
+    EXPECT_EQ(+got[0].Amount, 25.0);
+    EXPECT_EQ(+got[0].Date, working);
+    EXPECT_EQ(+got[1].Amount, 0.0);
+    EXPECT_EQ(+got[2].MemberNo, 7);
+    EXPECT_EQ(+got[2].TransType, 5);
+    EXPECT_EQ(+got[2].Amount, 12.345);  // not rounded
+    EXPECT_EQ(FormatDate(+got[2].Date), "01/12/2026");
+    EXPECT_EQ(FormatDate(+got[3].Date), "01/12/2026");
+    EXPECT_EQ(+got[4].Date, 0);
+    EXPECT_EQ(+got[5].Date, working);
     for (const MemberTransaction& t : got) EXPECT_TRUE(t.ChequeNo.empty());
 }
 

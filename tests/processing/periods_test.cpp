@@ -92,8 +92,8 @@ TEST_F(PeriodsEngine, MonthlyInterestShareSumsStartBalancesAndTheLog) {
     const auto log = Records<SyslogRecord>("syslog.d32");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].Description.str(), "Process Month 3");
-    EXPECT_EQ(log[0].Amount, 0);
-    EXPECT_EQ(log[0].Date, Day("08/12/2026"));
+    EXPECT_EQ(+log[0].Amount, 0);
+    EXPECT_EQ(+log[0].Date, Day("08/12/2026"));
     EXPECT_EQ(log[0].UserCode.str(), "ADM");
     EXPECT_EQ(state.System.PeriodNumber, 4);
     EXPECT_EQ(state.System.LastPeriodEndDate, Day("08/12/2026"));
@@ -156,16 +156,16 @@ TEST_F(PeriodsEngine, YearEndCarriesTheSurplusRollsTheMembersAndEmptiesTheLogs) 
     EXPECT_TRUE(run.outcome.ok());
     EXPECT_EQ(Nominal(80).Balance, 1159.75);
     for (const NominalAccountRecord& a : Records<NominalAccountRecord>("nomacc.d32")) {
-        EXPECT_EQ(a.PeriodStartBalance, a.Balance) << a.AccountName.str();
-        EXPECT_EQ(a.YearStartBalance, a.Balance) << a.AccountName.str();
+        EXPECT_EQ(+a.PeriodStartBalance, +a.Balance) << a.AccountName.str();
+        EXPECT_EQ(+a.YearStartBalance, +a.Balance) << a.AccountName.str();
     }
     const MemberRecord after = GetMember(1);
-    EXPECT_EQ(after.YearStartShare1, 1200);
-    EXPECT_EQ(after.YearStartShare2, 30);
-    EXPECT_EQ(after.YearStartLoan, 500);
-    EXPECT_EQ(after.YearStartInterestDue, 4.5);
-    EXPECT_EQ(after.Share1SumLastYear, 14400);
-    EXPECT_EQ(after.Share1Sum, 0);
+    EXPECT_EQ(+after.YearStartShare1, 1200);
+    EXPECT_EQ(+after.YearStartShare2, 30);
+    EXPECT_EQ(+after.YearStartLoan, 500);
+    EXPECT_EQ(+after.YearStartInterestDue, 4.5);
+    EXPECT_EQ(+after.Share1SumLastYear, 14400);
+    EXPECT_EQ(+after.Share1Sum, 0);
     for (const char* log : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
         ASSERT_TRUE(std::filesystem::exists(Data(log))) << log;
         EXPECT_EQ(std::filesystem::file_size(Data(log)), 0u) << log;
@@ -222,26 +222,26 @@ TEST_F(DividendEngine, PaysTheYearsDividendOutOfUndividedEarnings) {
 
     const auto memlog = Records<MemberLogEntry>("memlog.d32");
     ASSERT_EQ(memlog.size(), 1u);
-    EXPECT_EQ(memlog[0].MemberNo, 1);
-    EXPECT_EQ(memlog[0].TransType, 9);
-    EXPECT_EQ(memlog[0].Amount, 60);
-    EXPECT_EQ(memlog[0].Date, Day("08/12/2026"));
+    EXPECT_EQ(+memlog[0].MemberNo, 1);
+    EXPECT_EQ(+memlog[0].TransType, 9);
+    EXPECT_EQ(+memlog[0].Amount, 60);
+    EXPECT_EQ(+memlog[0].Date, Day("08/12/2026"));
     const auto nomlog = Records<NominalLogEntry>("nomlog.d32");
     ASSERT_EQ(nomlog.size(), 2u);
-    EXPECT_EQ(nomlog[0].AccountNo, 80);
-    EXPECT_EQ(nomlog[0].Amount, -60);
+    EXPECT_EQ(+nomlog[0].AccountNo, 80);
+    EXPECT_EQ(+nomlog[0].Amount, -60);
     EXPECT_EQ(nomlog[0].Narrative.str(), "Dividend Allocation");
-    EXPECT_EQ(nomlog[1].AccountNo, 0);
-    EXPECT_EQ(nomlog[1].Amount, 60);
+    EXPECT_EQ(+nomlog[1].AccountNo, 0);
+    EXPECT_EQ(+nomlog[1].Amount, 60);
     EXPECT_EQ(nomlog[1].Narrative.str(), "Dividend Shares");
     for (const auto& e : nomlog) {
-        EXPECT_EQ(e.Reconciled, 1);
+        EXPECT_EQ(+e.Reconciled, 1);
         EXPECT_EQ(e.UserCode.str(), "ADM");
     }
     const auto syslog = Records<SyslogRecord>("syslog.d32");
     ASSERT_EQ(syslog.size(), 1u);
     EXPECT_EQ(syslog[0].Description.str(), "Allocate Dividends");
-    EXPECT_EQ(syslog[0].Amount, 60);
+    EXPECT_EQ(+syslog[0].Amount, 60);
     ExpectConsistent();
 
     // Each member is paid once a year: the same run again finds nothing earned.
@@ -259,8 +259,8 @@ TEST_F(DividendEngine, ARateOfNothingStillClearsTheSumsAndLogsEachMember) {
     EXPECT_EQ(GetMember(2).Share1SumLastYear, 0);
     const auto memlog = Records<MemberLogEntry>("memlog.d32");
     ASSERT_EQ(memlog.size(), 2u);
-    EXPECT_EQ(memlog[1].MemberNo, 2);
-    EXPECT_EQ(memlog[1].Amount, 0);
+    EXPECT_EQ(+memlog[1].MemberNo, 2);
+    EXPECT_EQ(+memlog[1].Amount, 0);
 }
 
 TEST_F(DividendEngine, RefusedAboveUndividedEarningsOrWithNothingEarned) {
