@@ -44,6 +44,16 @@ std::size_t ReadMember(RunState& state);
 bool WriteMember(RunState& state);
 std::size_t ReadNominal(RunState& state);
 bool WriteNominal(RunState& state);
+// Every whole record of an open data file, in file order; a torn last record is left out.
+template <typename Record>
+std::vector<Record> ReadAllRecords(const File& file) {
+    std::vector<Record> records(static_cast<std::size_t>(file.Size() / sizeof(Record)));
+    if (records.empty()) return records;
+    const std::size_t got = file.ReadAt(0, records.data(), records.size() * sizeof(Record));
+    records.resize(got / sizeof(Record));
+    return records;
+}
+
 // Number of member records in memacc.d32.
 std::int32_t MemberCount(const RunState& state);
 

@@ -16,16 +16,6 @@ namespace tessary {
 namespace {
 
 template <typename Record>
-std::vector<Record> ReadAllRecords(RunState& s, DataFile file) {
-    File& f = s.Files[file];
-    std::vector<Record> records(static_cast<std::size_t>(f.Size() / sizeof(Record)));
-    if (records.empty()) return records;
-    const std::size_t got = f.ReadAt(0, records.data(), records.size() * sizeof(Record));
-    records.resize(got / sizeof(Record));
-    return records;
-}
-
-template <typename Record>
 void AddRecord(std::string& log, const Record& record) {
     log.append(reinterpret_cast<const char*>(RecordBytes(record)), sizeof record);
 }
@@ -60,19 +50,10 @@ bool DividendCheck::Earned() const {
     return !IsZeroMoney(sum);
 }
 
-std::string DividendPattern(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    text = first == std::string_view::npos ? "" : text.substr(first, last - first + 1);
-    std::string pattern = UpperCase1252(text);
-    if (pattern.size() > 10) pattern.resize(10);
-    return pattern;
-}
-
 DividendCheck CheckDividend(RunState& s, const std::string& pattern, double rate) {
     if (!OpenFileSet(s, kUpdate)) return DividendCheck{};
     const DividendCheck check =
-        Count(ReadAllRecords<MemberRecord>(s, DataFile::MemAcc), pattern, rate);
+        Count(ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]), pattern, rate);
     CloseFileSet(s, kUpdate);
     return check;
 }
@@ -81,10 +62,10 @@ DividendRun AllocateDividend(RunState& s, const std::string& pattern, double rat
     DividendRun run;
     // One open for the check and the run, so that nothing changes between them.
     if (!OpenFileSet(s, kUpdate)) return run;
-    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s, DataFile::MemAcc);
+    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]);
     run.check = Count(members, pattern, rate);
     std::vector<NominalAccountRecord> accounts =
-        ReadAllRecords<NominalAccountRecord>(s, DataFile::NomAcc);
+        ReadAllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
     const auto refuse = [&](const std::string& why) {
         CloseFileSet(s, kUpdate);
         run.refused = why;
@@ -229,15 +210,14 @@ void TFdividend::Button1Click() {
 
 void TFdividend::Button2Click() {
     const DividendCheck check =
-        CheckDividend(app_.state, DividendPattern(Edit1.text), ReadNumber(Edit2.text));
+        CheckDividend(app_.state, TypePattern(Edit1.text), ReadNumber(Edit2.text));
     // A failed open has said why on the main window's message line.
     Label3.caption = check.opened ? check.message : app_.main().Lm.caption;
 }
 
 void TFdividend::Button3Click() {
     RunState& s = app_.state;
-    const DividendRun run =
-        AllocateDividend(s, DividendPattern(Edit1.text), ReadNumber(Edit2.text));
+    const DividendRun run = AllocateDividend(s, TypePattern(Edit1.text), ReadNumber(Edit2.text));
     if (!run.check.opened) {
         Label3.caption = app_.main().Lm.caption;
         return;

@@ -20,9 +20,6 @@ inline constexpr const char* kMsgDividendTooLarge = "Dividend exceeds undivided 
 inline constexpr int kUndividedEarningsAccount = kCapitalStart;
 inline constexpr int kShare1ControlAccount = 1;
 
-// The pattern as keyed: trimmed, upper-cased, cut to 10 characters.
-std::string DividendPattern(std::string_view text);
-
 struct DividendCheck {
     bool opened = false;  // false: the open said why
     int people = 0;       // members fitting the pattern, those with no sum included

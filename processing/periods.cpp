@@ -15,17 +15,6 @@ namespace tessary {
 
 namespace {
 
-// Every whole record of an open data file; a torn last record is left as it lies.
-template <typename Record>
-std::vector<Record> ReadAllRecords(RunState& s, DataFile file) {
-    File& f = s.Files[file];
-    std::vector<Record> records(static_cast<std::size_t>(f.Size() / sizeof(Record)));
-    if (records.empty()) return records;
-    const std::size_t got = f.ReadAt(0, records.data(), records.size() * sizeof(Record));
-    records.resize(got / sizeof(Record));
-    return records;
-}
-
 template <typename Record>
 void WriteAllRecords(RunState& s, DataFile file, const std::vector<Record>& records) {
     if (records.empty()) return;
@@ -77,7 +66,7 @@ PeriodRun PeriodEnd(RunState& s) {
     sys.Description.set(fmt::format("Process Month {}", period));
     AppendRecord(s, DataFile::SysLog, sys);
 
-    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s, DataFile::MemAcc);
+    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]);
     for (MemberRecord& m : members) {
         if (monthlyInterest && !IsZeroMoney(m.LoanBalance)) {
             m.InterestDue = RoundMoney(rate * m.LoanBalance + m.InterestDue);
@@ -88,7 +77,7 @@ PeriodRun PeriodEnd(RunState& s) {
     WriteAllRecords(s, DataFile::MemAcc, members);
 
     std::vector<NominalAccountRecord> accounts =
-        ReadAllRecords<NominalAccountRecord>(s, DataFile::NomAcc);
+        ReadAllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
     for (NominalAccountRecord& a : accounts) a.PeriodStartBalance = +a.Balance;
     WriteAllRecords(s, DataFile::NomAcc, accounts);
 
@@ -117,7 +106,7 @@ PeriodRun YearEnd(RunState& s) {
     }
 
     std::vector<NominalAccountRecord> accounts =
-        ReadAllRecords<NominalAccountRecord>(s, DataFile::NomAcc);
+        ReadAllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
     // A ledger without its undivided-earnings account cannot take the surplus.
     if (accounts.size() <= static_cast<std::size_t>(kCapitalStart)) FailRun(s, EBADMSG);
     if (accounts.size() > static_cast<std::size_t>(kCapitalStart)) {
@@ -132,7 +121,7 @@ PeriodRun YearEnd(RunState& s) {
     }
     WriteAllRecords(s, DataFile::NomAcc, accounts);
 
-    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s, DataFile::MemAcc);
+    std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]);
     for (MemberRecord& m : members) {
         m.YearStartShare1 = +m.Share1;
         m.YearStartShare2 = +m.Share2;

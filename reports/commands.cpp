@@ -17,15 +17,6 @@ namespace tessary {
 
 namespace {
 
-// Every whole record of an open data file, in file order.
-template <typename Record>
-std::vector<Record> AllRecords(const File& file) {
-    std::vector<Record> records(static_cast<std::size_t>(file.Size() / sizeof(Record)));
-    const std::size_t got = file.ReadAt(0, records.data(), records.size() * sizeof(Record));
-    records.resize(got / sizeof(Record));
-    return records;
-}
-
 // The prompts a report asks for, in the main window's fields.
 enum Prompt : unsigned {
     kNone = 0,
@@ -83,15 +74,6 @@ DayNumber PromptDate(const App& app, const std::string& text, DayNumber fallback
     return day == 0 ? fallback : day;
 }
 
-std::string TypePattern(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    text = first == std::string_view::npos ? "" : text.substr(first, last - first + 1);
-    std::string pattern = UpperCase1252(text);
-    if (pattern.size() > 10) pattern.resize(10);
-    return pattern;
-}
-
 }  // namespace
 
 void ReportCommand(App& app) {
@@ -124,12 +106,12 @@ void ReportCommand(App& app) {
     m.ClearPrompt();
 
     const LineSink out = [&s](std::string_view line) { AppendReportLine(s, line); };
-    const auto members = [&s] { return AllRecords<MemberRecord>(s.Files[DataFile::MemAcc]); };
+    const auto members = [&s] { return ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]); };
     const auto ledger = [&s] {
-        return AllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
+        return ReadAllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
     };
-    const auto memlog = [&s] { return AllRecords<MemberLogEntry>(s.Files[DataFile::MemLog]); };
-    const auto nomlog = [&s] { return AllRecords<NominalLogEntry>(s.Files[DataFile::NomLog]); };
+    const auto memlog = [&s] { return ReadAllRecords<MemberLogEntry>(s.Files[DataFile::MemLog]); };
+    const auto nomlog = [&s] { return ReadAllRecords<NominalLogEntry>(s.Files[DataFile::NomLog]); };
     switch (code) {
         case kCmdReportMembersBalances:
             MembersBalances(members(), sel.typePattern, out);
@@ -168,7 +150,7 @@ void ReportCommand(App& app) {
             InsuranceReport(members(), s.System, out);
             break;
         case kCmdReportSystemControl:
-            SystemControl(AllRecords<SyslogRecord>(s.Files[DataFile::SysLog]), sel.fromDate,
+            SystemControl(ReadAllRecords<SyslogRecord>(s.Files[DataFile::SysLog]), sel.fromDate,
                           sel.toDate, out);
             break;
         case kCmdReportCashFlow:

@@ -91,6 +91,15 @@ bool InRange(double date, DayNumber from, DayNumber to) {
 
 }  // namespace
 
+std::string TypePattern(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    text = first == std::string_view::npos ? "" : text.substr(first, last - first + 1);
+    std::string pattern = UpperCase1252(text);
+    if (pattern.size() > 10) pattern.resize(10);
+    return pattern;
+}
+
 bool TypeMatches(std::string_view pattern, std::string_view memberType) {
     if (pattern.empty()) return true;
     std::string type = UpperCase1252(Trim(memberType));

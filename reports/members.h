@@ -16,6 +16,8 @@ namespace tessary {
 // and also a position past the end of the type. The type is trimmed, upper-cased and cut to
 // 10 characters first; the pattern is taken as it stands (the prompt prepares it). An empty
 // pattern fits every member.
+// A type pattern as typed: trimmed, upper case, at most 10 characters.
+std::string TypePattern(std::string_view text);
 bool TypeMatches(std::string_view pattern, std::string_view memberType);
 
 // Report 1: each member's shares, loan and unattached shares, with totals. Closed members

@@ -6,6 +6,7 @@
 #include "core/fileset.h"
 #include "members/session.h"
 #include "processing/dividend.h"
+#include "reports/members.h"
 
 namespace tessary {
 namespace {
@@ -202,7 +203,7 @@ class DividendEngine : public PeriodsEngine {
 };
 
 TEST_F(DividendEngine, PaysTheYearsDividendOutOfUndividedEarnings) {
-    const DividendCheck check = CheckDividend(state, DividendPattern(" a "), 5);
+    const DividendCheck check = CheckDividend(state, TypePattern(" a "), 5);
     ASSERT_TRUE(check.opened);
     EXPECT_EQ(check.people, 2);
     EXPECT_EQ(check.sum, 14400);
