@@ -12,40 +12,16 @@
 #include "core/protocol.h"
 #include "core/text.h"
 #include "members/loans.h"
+#include "reports/writer.h"
 
 namespace tessary {
 
 namespace {
 
-// Fills a report-line format whose values are all given as text: "%s", "%-Ns" (left-aligned
-// in N) and "%Ns", "%Nd", "%Nf" (right-aligned in N). The lines read as the column layouts
-// they print; numbers are turned into text by Amount and Number first, so nothing depends on
-// the C locale. A longer value is kept whole and pushes the rest of the line along.
+// A report line from its layout, numbers turned into text by Amount and Number first, so
+// nothing depends on the C locale.
 std::string Fill(std::string_view format, std::initializer_list<std::string_view> values) {
-    std::string out;
-    out.reserve(format.size() + 16);
-    auto next = values.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%' || i + 1 == format.size()) {
-            out += format[i];
-            continue;
-        }
-        std::size_t j = i + 1;
-        const bool left = format[j] == '-';
-        if (left) ++j;
-        std::size_t width = 0;
-        while (j < format.size() && format[j] >= '0' && format[j] <= '9') {
-            width = width * 10 + static_cast<std::size_t>(format[j] - '0');
-            ++j;
-        }
-        const std::string_view value = next != values.end() ? *next++ : std::string_view{};
-        const std::size_t pad = value.size() < width ? width - value.size() : 0;
-        if (!left) out.append(pad, ' ');
-        out += value;
-        if (left) out.append(pad, ' ');
-        i = j;  // the conversion letter
-    }
-    return out;
+    return FormatTexts(format, {values.begin(), values.size()});
 }
 
 std::string Amount(double value) {

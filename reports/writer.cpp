@@ -17,40 +17,6 @@ namespace {
 
 constexpr std::size_t kLineSize = sizeof(ReportLine);
 
-// Fills a C-style format of plain texts: "%s", "%-Ns" (left-aligned in N) and "%Ns" or "%Nd"
-// (right-aligned in N), with every value given as text. Widths count bytes, as record text
-// is one byte a character, and a longer value is kept whole and pushes the rest along.
-std::string FormatTexts(std::string_view format, std::span<const std::string_view> values) {
-    std::string out;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%' || i + 1 == format.size()) {
-            out += format[i];
-            continue;
-        }
-        if (format[i + 1] == '%') {
-            out += '%';
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        const bool left = format[j] == '-';
-        if (left) ++j;
-        std::size_t width = 0;
-        while (j < format.size() && format[j] >= '0' && format[j] <= '9') {
-            width = width * 10 + static_cast<std::size_t>(format[j] - '0');
-            ++j;
-        }
-        const std::string_view value = next < values.size() ? values[next++] : std::string_view{};
-        const std::size_t pad = value.size() < width ? width - value.size() : 0;
-        if (!left) out.append(pad, ' ');
-        out += value;
-        if (left) out.append(pad, ' ');
-        i = j;  // the conversion letter
-    }
-    return out;
-}
-
 struct ReportKind {
     int number;
     std::string_view title;
@@ -159,6 +125,37 @@ std::string IoErrorText(int error) {
 }
 
 }  // namespace
+
+std::string FormatTexts(std::string_view format, std::span<const std::string_view> values) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 == format.size()) {
+            out += format[i];
+            continue;
+        }
+        if (format[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        const bool left = format[j] == '-';
+        if (left) ++j;
+        std::size_t width = 0;
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9') {
+            width = width * 10 + static_cast<std::size_t>(format[j] - '0');
+            ++j;
+        }
+        const std::string_view value = next < values.size() ? values[next++] : std::string_view{};
+        const std::size_t pad = value.size() < width ? width - value.size() : 0;
+        if (!left) out.append(pad, ' ');
+        out += value;
+        if (left) out.append(pad, ' ');
+        i = j;  // the conversion letter
+    }
+    return out;
+}
 
 std::string ReportWorkPath(const RunState& state) {
     return state.DataFolder + state.UserCode + "WORK";

@@ -5,6 +5,7 @@
 // number, all supplied here.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,12 @@ void EndReport(RunState& state);
 bool WriteReport(RunState& state, const std::vector<std::string>& lines);
 // Reads the line at byte `offset` of a work file; false on a short read (the end).
 bool ReadReportLine(const File& file, std::uint64_t offset, ReportLine& line);
+
+// Fills a C-style format of plain texts: "%s", "%-Ns" (left-aligned in N) and "%Ns", "%Nd" or
+// "%Nf" (right-aligned in N), with every value given as text; "%%" is a percent sign. Widths
+// count bytes, as record text is one byte a character, and a longer value is kept whole and
+// pushes the rest along.
+std::string FormatTexts(std::string_view format, std::span<const std::string_view> values);
 
 // The page title of a report; numbers 1 and 2 carry the member type pattern of the run.
 std::string PageTitle(int reportNumber, std::string_view typePattern);

@@ -25,15 +25,7 @@ class DiscBackup : public ScriptTest {
     }
     // A generated co-operative with a posted batch: logs, balances and a run in its files.
     void PostedFolder() {
-        const std::string gen = (fs::path(TESSARY_BIN_DIR) / "tessary-gen").string() +
-                                " --members 30 --batch 40 --seed 5 --date 08/12/2026 " +
-                                (program / "CU1").string() + " > /dev/null";
-        ASSERT_EQ(std::system(gen.c_str()), 0);
-        const auto post =
-            Run("type Password tessary\nclick Next\nmenu TotalTransactions1\nclick Cancel\n"
-                "menu PostTransactions1\nclick OK\nexpect forms TFview\nclick Close\n",
-                kToday);
-        ASSERT_EQ(post.status, 0) << post.out << post.err;
+        GenerateAndPost("--members 30 --batch 40 --seed 5 --date 08/12/2026", kToday);
     }
     std::map<std::string, std::string> DataFiles() const {
         std::map<std::string, std::string> files;

@@ -178,6 +178,22 @@ void ScriptTest::WriteSystem(const SystemRecord& sys, const std::string& folder)
     out.write(reinterpret_cast<const char*>(RecordBytes(scrambled)), sizeof scrambled);
 }
 
+void ScriptTest::Generate(const std::string& options) const {
+    const std::string gen = Quote((fs::path(TESSARY_BIN_DIR) / "tessary-gen").string()) + " " +
+                            options + " " + Quote((program / "CU1").string()) + " > /dev/null";
+    ASSERT_EQ(std::system(gen.c_str()), 0) << gen;
+}
+
+void ScriptTest::GenerateAndPost(const std::string& options,
+                                 const std::vector<std::string>& runOptions) {
+    Generate(options);
+    const auto post =
+        Run("type Password tessary\nclick Next\nmenu TotalTransactions1\nclick Cancel\n"
+            "menu PostTransactions1\nclick OK\nexpect forms TFview\nclick Close\n",
+            runOptions);
+    ASSERT_EQ(post.status, 0) << post.out << post.err;
+}
+
 void ScriptTest::MakeDataFolder(const std::string& folder) const {
     fs::create_directories(program / folder);
     for (const char* empty : {"memacc.d32", "memlog.d32", "nomlog.d32", "syslog.d32"}) {

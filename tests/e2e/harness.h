@@ -82,6 +82,10 @@ class ScriptTest : public ::testing::Test {
     // The data folder's system record, read and unscrambled; and written back scrambled.
     SystemRecord ReadSystem(const std::string& folder = "CU1") const;
     void WriteSystem(const SystemRecord& sys, const std::string& folder = "CU1") const;
+    // Fills the data folder CU1 with tessary-gen, given its options ("--members 30 ...").
+    void Generate(const std::string& options) const;
+    // The same, then checks and posts the generated batch as a user would.
+    void GenerateAndPost(const std::string& options, const std::vector<std::string>& runOptions);
     // Makes the data folder's file set as the first start would.
     void MakeDataFolder(const std::string& folder = "CU1") const;
     std::filesystem::path Data(const std::string& name, const std::string& folder = "CU1") const {

@@ -23,10 +23,7 @@ class Processing : public ScriptTest {
     // A generated year: 40 members, eleven period ends behind it, period 12 open. The working
     // date is the first day the twelfth period end is allowed.
     void GeneratedYear() {
-        const std::string gen = (fs::path(TESSARY_BIN_DIR) / "tessary-gen").string() +
-                                " --members 40 --batch 0 --history 400 --seed 5 --date " +
-                                "08/12/2026 " + (program / "CU1").string() + " > /dev/null";
-        ASSERT_EQ(std::system(gen.c_str()), 0);
+        Generate("--members 40 --batch 0 --history 400 --seed 5 --date 08/12/2026");
         const SystemRecord sys = ReadSystem();
         ASSERT_EQ(+sys.PeriodNumber, 12);
         today = {"--today", FormatDate(std::round(sys.LastPeriodEndDate) + 15)};
@@ -158,10 +155,7 @@ expect forms TFmain
 
 TEST_F(Processing, TwelvePeriodEndsAMonthApartThenTheYearEnd) {
     // A new co-operative with members and no history, closed month by month for a year.
-    const std::string gen = (fs::path(TESSARY_BIN_DIR) / "tessary-gen").string() +
-                            " --members 25 --batch 0 --seed 9 --date 08/12/2026 " +
-                            (program / "CU1").string() + " > /dev/null";
-    ASSERT_EQ(std::system(gen.c_str()), 0);
+    Generate("--members 25 --batch 0 --seed 9 --date 08/12/2026");
     const double start = ParseDate("08/01/2027", std::chrono::year{2026});
     for (int month = 1; month <= 12; ++month) {
         today = {"--today", FormatDate(start + 30 * (month - 1))};

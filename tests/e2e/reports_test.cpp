@@ -61,15 +61,7 @@ class ReportsMenu : public ScriptTest {
   protected:
     // A generated folder whose batch has been checked and posted: logs, balances, a run.
     void PostedFolder() {
-        const std::string gen = (fs::path(TESSARY_BIN_DIR) / "tessary-gen").string() +
-                                " --members 40 --batch 60 --seed 3 --date 08/12/2026 " +
-                                (program / "CU1").string() + " > /dev/null";
-        ASSERT_EQ(std::system(gen.c_str()), 0);
-        const auto post =
-            Run("type Password tessary\nclick Next\nmenu TotalTransactions1\nclick Cancel\n"
-                "menu PostTransactions1\nclick OK\nexpect forms TFview\nclick Close\n",
-                kToday);
-        ASSERT_EQ(post.status, 0) << post.out << post.err;
+        GenerateAndPost("--members 40 --batch 60 --seed 3 --date 08/12/2026", kToday);
     }
 };
 
