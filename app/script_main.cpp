@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "app/program.h"
+#include "core/cli.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/folder.h"
+#include "core/install.h"
 #include "ui/headless.h"
 #include "ui/script.h"
 #ifdef TESSARY_WITH_QT
@@ -27,18 +29,47 @@
 
 namespace {
 
+constexpr const char* kProgram = "tessary-script";
+
 int Usage(const std::string& problem) {
     std::cerr << "tessary-script: " << problem << "\n"
               << "usage: tessary-script [--program-folder DIR] [--today dd/mm/yyyy] [--screen W] "
-                 "[--qt] [--run-programs] SCRIPT [ARG]\n";
+                 "[--qt] [--run-programs] SCRIPT [ARG]\n"
+              << "Try 'tessary-script --help' for more information.\n";
     return 2;
+}
+
+std::string Help(const tessary::Places& places) {
+    return "Usage: tessary-script [--program-folder DIR] [--today dd/mm/yyyy] [--screen W] [--qt]\n"
+           "                      [--run-programs] SCRIPT [ARG]\n"
+           "Runs Tessary without a screen from SCRIPT, a file of user actions (\"-\" reads them\n"
+           "from standard input), one a line: type CONTROL TEXT, click CONTROL, menu ITEM,\n"
+           "select CONTROL N, key CONTROL KEY, cell GRID ROW COL TEXT, tab, focus CONTROL,\n"
+           "file PATH, cancel, print WHAT, expect CONTROL TEXT, expect-line CONTROL N TEXT,\n"
+           "screenshot PATH. ARG is the program's argument: a data folder name, patch or\n"
+           "trainer. A failed expect ends the run with status 1, a script error with 2.\n"
+           "\n"
+           "  --program-folder DIR  the program folder (templates, tools), which then also holds\n"
+           "                        the data folders\n"
+           "  --today dd/mm/yyyy    the date the clock gives\n"
+           "  --screen W            the screen width in pixels (800)\n"
+           "  --qt                  draw the forms with Qt (offscreen without a display)\n"
+           "  --run-programs        start the programs the run opens (the archiving tool) and\n"
+           "                        wait for each\n"
+           "  --help, --version     show this help or the version and end\n"
+           "\n" +
+           tessary::DataHomeHelp(places);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace tessary;
-    std::string programFolder = ExecutableFolder();
+    Places places = LocatePlaces();
+    if (const auto status = AnswerHelpOrVersion(std::vector<std::string>(argv + 1, argv + argc),
+                                                kProgram, Help(places), std::cout)) {
+        return *status;
+    }
     std::optional<std::chrono::year_month_day> today;
     int screen = 800;
     bool qt = false;
@@ -51,8 +82,11 @@ int main(int argc, char** argv) {
             return argv[++i];
         };
         if (a == "--program-folder") {
-            programFolder = value();
-            if (programFolder.empty()) return Usage("--program-folder needs a folder");
+            const std::string folder = value();
+            if (folder.empty()) return Usage("--program-folder needs a folder");
+            // A program folder given by hand also holds the data folders, as a build folder does.
+            places = Places();
+            places.programFolder = places.dataHome = folder;
         } else if (a == "--today") {
             const std::string text = value();
             const auto year = std::chrono::year_month_day{std::chrono::floor<std::chrono::days>(
@@ -82,8 +116,11 @@ int main(int argc, char** argv) {
     const std::vector<std::string> programArgs(positional.begin() + 1, positional.end());
     // A folder name the program would refuse ends the run before anything is made for it.
     if (const FolderChoice folder = ChooseFolderName(programArgs); !folder.ok()) {
-        std::cerr << "tessary-script: " << folder.error << "\n";
-        return 2;
+        return RefuseCommandLine(kProgram, folder.error, std::cerr);
+    }
+    if (const std::string problem = PrepareDataHome(places); !problem.empty()) {
+        std::cerr << kProgram << ": " << problem << "\n";
+        return 1;
     }
 
     std::ifstream file;
@@ -112,7 +149,7 @@ int main(int argc, char** argv) {
         backend = headless.get();
     }
     ui::ScriptServices services(*backend, today.value_or(LocalToday()));
-    if (runPrograms) services.RunPrograms(programFolder);
+    if (runPrograms) services.RunPrograms();
     ui::Ui ui(*backend, services);
     ui::ScriptRunner runner(ui, services, *script, std::cout, std::cerr);
     const auto step = [&runner] { return runner.Step(); };
@@ -124,7 +161,7 @@ int main(int argc, char** argv) {
     }
 #endif
 
-    App app(ui, programFolder);
+    App app(ui, places.programFolder, places.dataHome);
     app.Start(programArgs);
     Assemble(app);
     backend->RunUntil([&ui] { return ui.Terminated(); });

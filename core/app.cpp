@@ -11,7 +11,12 @@
 
 namespace tessary {
 
-App::App(ui::Ui& u, std::string folder) : ui(u), programFolder(std::move(folder)) {}
+App::App(ui::Ui& u, std::string folder, std::string home)
+    : ui(u),
+      programFolder(std::move(folder)),
+      dataHome(home.empty() ? programFolder : std::move(home)) {
+    ui.services().SetProgramFolders(programFolder, dataHome);
+}
 
 App::~App() = default;
 

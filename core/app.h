@@ -22,7 +22,8 @@ class TFusers;
 
 class App {
   public:
-    App(ui::Ui& ui, std::string programFolder);
+    // The data folders sit in `dataHome`; left empty, beside the program as in a build folder.
+    App(ui::Ui& ui, std::string programFolder, std::string dataHome = {});
     ~App();
 
     // Creates the forms (the sign-on form first), scaled to the screen, and shows sign-on.
@@ -31,6 +32,7 @@ class App {
     RunState state;
     ui::Ui& ui;
     const std::string programFolder;
+    const std::string dataHome;
     std::vector<std::string> args;
     int screenWidth = 800;
 

@@ -102,9 +102,11 @@ bool ConsistencyWaived(RunState& state) {
 
 }  // namespace
 
-void PrepareDataFolder(RunState& state, const std::string& programFolder) {
+void PrepareDataFolder(RunState& state, const std::string& programFolder,
+                       const std::string& dataHome) {
     state.ProgramFolder = programFolder;
-    const std::string folder = programFolder + "/" + state.FolderName;
+    const std::string folder =
+        (dataHome.empty() ? programFolder : dataHome) + "/" + state.FolderName;
     if (!fs::exists(folder + "/sys.d32")) {
         std::error_code ec;
         fs::create_directories(folder, ec);  // an existing folder is fine

@@ -21,8 +21,10 @@ inline constexpr const char* kMsgRestoreQuestion = "Restore them from the last b
 inline constexpr const char* kMsgNoBackup = "No Backup available";
 inline constexpr const char* kMsgRestoreCompleted = "Restore Completed";
 
-// Fixes DataFolder under `programFolder` and creates the folder when it has no sys.d32 yet.
-void PrepareDataFolder(RunState& state, const std::string& programFolder);
+// Fixes DataFolder under `dataHome` (the program folder when not given) and creates the folder
+// when it has no sys.d32 yet; the templates come from `programFolder`.
+void PrepareDataFolder(RunState& state, const std::string& programFolder,
+                       const std::string& dataHome = {});
 
 // Mode 2 returns whether the set was opened; modes 0 and 1 always return true.
 bool OpenFileSet(RunState& state, int mode);

@@ -116,7 +116,7 @@ void TFstart::FormActivate() {
         Fail();
         return;
     }
-    PrepareDataFolder(s, app_.programFolder);
+    PrepareDataFolder(s, app_.programFolder, app_.dataHome);
 
     const double today = app_.Today();
     s.TodayText = FormatDate(today);

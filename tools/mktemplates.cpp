@@ -6,9 +6,11 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "core/cli.h"
 #include "core/file.h"
 #include "core/records.h"
 #include "core/text.h"
@@ -161,9 +163,18 @@ void Write(const std::string& path, const void* bytes, std::size_t size) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    constexpr const char* kUsage =
+        "Usage: tessary-mktemplates SYSTEM.txt CHART.txt OUTPUT-FOLDER\n"
+        "Writes the data templates sys.d32 and nomacc.d32 of a new data folder from their\n"
+        "readable sources.\n";
+    if (const auto status =
+            tessary::AnswerHelpOrVersion(std::vector<std::string>(argv + 1, argv + argc),
+                                         "tessary-mktemplates", kUsage, std::cout)) {
+        return *status;
+    }
     if (argc != 4) {
-        std::fputs("usage: tessary-mktemplates SYSTEM.txt CHART.txt OUTPUT-FOLDER\n", stderr);
-        return 2;
+        return tessary::RefuseCommandLine(
+            "tessary-mktemplates", "give SYSTEM.txt, CHART.txt and the OUTPUT-FOLDER", std::cerr);
     }
     try {
         SystemRecord sys = BuildSystem(argv[1]);

@@ -77,14 +77,15 @@ std::optional<std::string> ScriptServices::SaveFileDialog(const FileDialogOption
 void ScriptServices::ShellOpen(const std::string& file, const std::string& verb,
                                const std::string& parameters, ShowState) {
     shell = {file, verb, parameters};
-    if (programFolder_.empty() || file.empty()) return;
+    if (!runPrograms_ || file.empty()) return;
     std::filesystem::path program(file);
     if (program.is_relative()) program = std::filesystem::path(programFolder_) / program;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(program, ec) || ::access(program.c_str(), X_OK) != 0) {
         return;  // a document, or nothing there: only recorded
     }
-    RunProgramAndWait(program.string(), SplitParameters(parameters), programFolder_);
+    RunProgramAndWait(program.string(), SplitParameters(parameters),
+                      workingFolder_.empty() ? programFolder_ : workingFolder_);
 }
 
 void ScriptServices::AnswerDialog(std::optional<std::string> path) {

@@ -71,8 +71,9 @@ class ScriptServices : public Services {
     std::chrono::year_month_day Today() override { return today_; }
 
     // From now on a shell open of a program file starts it for real (a relative name is looked
-    // for in, and the program runs in, `programFolder`, as on the desktop) and waits for it.
-    void RunPrograms(std::string programFolder) { programFolder_ = std::move(programFolder); }
+    // for in the program folder, and the program works in the working folder, as on the
+    // desktop) and waits for it.
+    void RunPrograms() { runPrograms_ = true; }
 
     // The script's answers to an open file dialog.
     bool DialogOpen() const { return dialogOpen_; }
@@ -88,7 +89,7 @@ class ScriptServices : public Services {
 
     Backend& backend_;
     std::chrono::year_month_day today_;
-    std::string programFolder_;  // empty: shell opens are only recorded
+    bool runPrograms_ = false;  // false: shell opens are only recorded
     bool dialogOpen_ = false;
     bool answered_ = false;
     std::optional<std::string> answer_;

@@ -67,6 +67,17 @@ class Services {
     virtual void ShellOpen(const std::string& file, const std::string& verb,
                            const std::string& parameters, ShowState show) = 0;
     virtual std::chrono::year_month_day Today() = 0;
+
+    // Where a program named without a folder is looked for, and the folder a started program
+    // works in (where the data folders sit, so that names relative to it reach them).
+    void SetProgramFolders(std::string programFolder, std::string workingFolder) {
+        programFolder_ = std::move(programFolder);
+        workingFolder_ = std::move(workingFolder);
+    }
+
+  protected:
+    std::string programFolder_;
+    std::string workingFolder_;
 };
 
 }  // namespace tessary::ui

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <iostream>
 
+#include "core/cli.h"
 #include "processing/volume/archive.h"
 
 namespace {
@@ -22,6 +23,17 @@ QString ToQt(const std::string& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    constexpr const char* kUsage =
+        "Usage: volume.pif /o DRIVE:\\FOLDER FOLDER.zip \"/p=zip FOLDER FOLDER\\*.d32,del\"\n"
+        "       volume.pif /i DRIVE:\\FOLDER \"/p=unzip -o FOLDER,del\"\n"
+        "Tessary's disc archiving tool, started by Processing > Backup and Restore. It backs up\n"
+        "the data files of the data folder FOLDER (in the current folder) to the archive\n"
+        "FOLDER.zip in the folder FOLDER of the drive, or restores them from there. A drive\n"
+        "letter is the folder in TESSARY_DRIVE_<letter>, else /media/$USER/<letter>.\n";
+    if (const auto status = tessary::AnswerHelpOrVersion(
+            std::vector<std::string>(argv + 1, argv + argc), "volume.pif", kUsage, std::cout)) {
+        return *status;
+    }
     QApplication qt(argc, argv);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);

@@ -213,7 +213,10 @@ void QtServices::ShellOpen(const std::string& file, const std::string&,
         QDesktopServices::openUrl(QUrl(target));
         return;
     }
-    const QFileInfo info(target);
+    // A bare name is looked for in the program folder, where the program's own tools are.
+    const QFileInfo info = QFileInfo(target).isRelative() && !programFolder_.empty()
+                               ? QFileInfo(QDir(ToQt(programFolder_)), target)
+                               : QFileInfo(target);
     QString program;
     if (info.isFile() && info.isExecutable()) {
         program = info.absoluteFilePath();
@@ -224,7 +227,7 @@ void QtServices::ShellOpen(const std::string& file, const std::string&,
         // Started directly, never through a shell, with the arguments the string quotes.
         QStringList args;
         for (const std::string& a : SplitParameters(parameters)) args << ToQt(a);
-        QProcess::startDetached(program, args);
+        QProcess::startDetached(program, args, ToQt(workingFolder_));
         return;
     }
     if (target.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) {
