@@ -1,6 +1,7 @@
 #include "ui/qt/qtapp.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace tessary::ui {
 
@@ -22,6 +23,9 @@ QtApp::QtApp(int& argc, char** argv) {
     ChoosePlatform();
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     app_ = std::make_unique<QApplication>(argc, argv);
+    // The desktop matches the windows to the installed entry and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessary.Tessary"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessary.Tessary")));
     backend_ = std::make_unique<QtBackend>();
     services_ = std::make_unique<QtServices>();
 }
