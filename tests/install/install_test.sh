@@ -25,7 +25,7 @@ for f in share/tessary/sys.d32 share/tessary/nomacc.d32 share/tessary/TS32.png \
   share/icons/hicolor/scalable/apps/org.tessary.Tessary.svg \
   share/icons/hicolor/48x48/apps/org.tessary.Tessary.png \
   share/icons/hicolor/256x256/apps/org.tessary.Tessary.png \
-  share/man/man1/tessary.1 share/man/man1/tessary-script.1; do
+  share/man/man1/tessary.1 share/man/man1/tessary-script.1 share/man/man1/tessary-gen.1; do
   check "$f is installed" test -s "$prefix/$f"
 done
 check "no data templates in bin/" test ! -e "$prefix/bin/sys.d32"
