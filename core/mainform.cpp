@@ -290,8 +290,9 @@ void TFmain::ExitYesClick() {
 
 void ReturnToMain(App& app, ui::Form& form, std::optional<int> fileSetMode, PromptOnReturn prompt) {
     TFmain& m = app.main();
-    if (fileSetMode) CloseFileSet(app.state, *fileSetMode);
+    // The prompt goes first: closing an update may have to say that its changes were not kept.
     if (prompt == PromptOnReturn::Clear) m.ClearPrompt();
+    if (fileSetMode) CloseFileSet(app.state, *fileSetMode);
     m.EnableMenus(true);
     app.ui.Hide(form);
     app.ui.Show(m);

@@ -233,6 +233,12 @@ std::string OutcomeMessage(const UpdateOutcome& outcome, std::string_view what) 
         return std::string(what) + " could not be confirmed: " + FileErrorText(outcome.error) +
                "; the next update checks it against the safety copy";
     }
+    if (!outcome.committed && !outcome.undone) {
+        // Writes made in place (a reconciliation's marks) may stay when taking them back
+        // fails too: saying nothing changed would then be false.
+        return std::string(what) +
+               " failed, and not every change could be taken back: " + FileErrorText(outcome.error);
+    }
     if (!outcome.committed) {
         return std::string(what) + " failed, nothing was changed: " + FileErrorText(outcome.error);
     }

@@ -349,7 +349,8 @@ void ScriptTest::SweepAll(const std::string& script, const std::string& batchFil
                     << "call " << at << ": done but not said: " << run.out;
             }
             if (unposted) {
-                EXPECT_FALSE(successShown(run)) << "call " << at << ": success said for nothing";
+                EXPECT_FALSE(successShown(run))
+                    << "call " << at << ": success said for nothing: " << run.out << run.err;
             }
         }
         figures.committed += posted;
