@@ -15,6 +15,7 @@
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/fileset.h"
+#include "core/folder.h"
 #include "core/money.h"
 #include "core/protocol.h"
 #include "core/records.h"
@@ -521,6 +522,15 @@ DemoOutcome GenerateDemo(const DemoSettings& settings) {
     fs::path target = fs::path(settings.folder).lexically_normal();
     if (!target.empty() && !target.has_filename()) target = target.parent_path();
     if (target.empty() || target == "." || target == "..") return fail(2, "no data folder given");
+    // The program finds a data folder by its name alone, so the demo must have a name it takes.
+    const std::string name = target.filename().string();
+    const FolderChoice choice = ChooseFolderName({name});
+    if (!choice.ok()) return fail(2, choice.error);
+    if (choice.folder != name) {
+        return fail(2, fmt::format("Tessary would not open \"{}\" as it stands: a data folder's "
+                                   "name has at most 8 characters and is not \"patch\"",
+                                   name));
+    }
     std::error_code ec;
     if (fs::exists(target, ec)) {
         if (!fs::is_directory(target, ec)) return fail(2, target.string() + " is not a folder");
