@@ -108,9 +108,9 @@ TEST_F(DemoCooperative, AYearOfWorkFillsEveryReportAndKeepsTheBooksInOrder) {
     const auto memlog = Records<MemberLogEntry>("memlog.d32");
     for (const auto& e : memlog) {
         if (e.TransType != 9) continue;
-        dividends += e.Amount;
+        dividends += +e.Amount;
         ++paid;
-        EXPECT_EQ(e.Date, syslog.front().Date);
+        EXPECT_EQ(+e.Date, +syslog.front().Date);
     }
     EXPECT_GE(paid, 28);
     EXPECT_NEAR(+syslog.front().Amount, dividends, 0.005);
@@ -122,7 +122,7 @@ TEST_F(DemoCooperative, AYearOfWorkFillsEveryReportAndKeepsTheBooksInOrder) {
     EXPECT_LE(members.size(), 60u);
     std::map<int, std::array<double, 10>> moved;
     for (const auto& e : memlog)
-        moved[e.MemberNo][static_cast<std::size_t>(+e.TransType)] += e.Amount;
+        moved[+e.MemberNo][static_cast<std::size_t>(+e.TransType)] += +e.Amount;
     int loans = 0;
     for (std::size_t i = 0; i < members.size(); ++i) {
         const MemberRecord& m = members[i];
