@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -132,11 +133,27 @@ class Demo {
         run.programFolder = programFolder_.string();
         run.today = FromDayNumber(day);
         run.arguments = {kRunFolder};
-        std::istringstream script("type Password tessary\nclick Next\n" + actions);
+        const std::string text = "type Password tessary\nclick Next\n" + actions;
+        std::istringstream script(text);
         std::ostringstream out, err;
         ++summary.runs;
         if (RunScriptHeadless(run, script, out, err) == 0) return {};
-        return fmt::format("the run of {} went wrong: {}", FormatDate(day), err.str());
+        return fmt::format("the run of {} went wrong: {}{}", FormatDate(day), err.str(),
+                           FailedAction(text, err.str()));
+    }
+
+    // The action that the runner's "script line N: ..." message names, to tell what went wrong.
+    static std::string FailedAction(const std::string& text, const std::string& message) {
+        constexpr std::string_view kPrefix = "script line ";
+        if (!message.starts_with(kPrefix)) return {};
+        int line = 0;
+        const char* digits = message.data() + kPrefix.size();
+        std::from_chars(digits, message.data() + message.size(), line);
+        std::istringstream lines(text);
+        std::string action;
+        for (int i = 0; i < line && std::getline(lines, action); ++i) {
+        }
+        return line > 0 ? "while doing: " + action + "\n" : std::string();
     }
 
     template <typename Record>
