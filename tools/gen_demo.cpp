@@ -51,6 +51,18 @@ constexpr ClosingReport kClosingReports[] = {
     {"BudgetVariances1", "", "budget-variances.txt"},
     {"NominalTransactions1", "click OK\n", "nominal-transactions.txt"}};
 constexpr int kMostMembers = 50;
+// Who does the work: the founders' secretary sets the society up and closes its year, the
+// treasurer keeps the members' details, the cash book and the month ends, and the clerk keys
+// the collections. Passwords are typed in lower case, as users do.
+struct User {
+    const char* code;
+    const char* password;
+    const char* level;
+};
+constexpr User kSecretary = {"ADM", "tessary", "1"};
+constexpr User kTreasurer = {"TOM", "ledger", "2"};
+constexpr User kClerk = {"ANN", "savings", "3"};
+
 // Shares set aside from lending, so that withdrawals can always be paid.
 constexpr double kLendingShare = 0.75;
 
@@ -127,19 +139,20 @@ class Demo {
     DemoSummary summary;
 
   private:
-    // One sign-on of the program with `day` as today, doing `actions` on its forms.
-    std::string Run(double day, const std::string& actions) {
+    // One sign-on of `user` with `day` as today, doing `actions` on the program's forms.
+    std::string Run(double day, const User& user, const std::string& actions) {
         ScriptedRun run;
         run.programFolder = programFolder_.string();
         run.today = FromDayNumber(day);
         run.arguments = {kRunFolder};
-        const std::string text = "type Password tessary\nclick Next\n" + actions;
+        const std::string text =
+            fmt::format("type Password {}\nclick Next\n", user.password) + actions;
         std::istringstream script(text);
         std::ostringstream out, err;
         ++summary.runs;
         if (RunScriptHeadless(run, script, out, err) == 0) return {};
-        return fmt::format("the run of {} went wrong: {}{}", FormatDate(day), err.str(),
-                           FailedAction(text, err.str()));
+        return fmt::format("the run of {} by {} went wrong: {}{}", FormatDate(day), user.code,
+                           err.str(), FailedAction(text, err.str()));
     }
 
     // The action that the runner's "script line N: ..." message names, to tell what went wrong.
@@ -169,8 +182,15 @@ class Demo {
     // their entrance fees and opening savings.
     std::string Founding(double day) {
         std::string actions = "menu SetUp1\ntype cuname " + Quoted(kUnionName) +
-                              "\ntype Maxshares 3000\ntype maxloan 4000\nclick Close\n"
-                              "expect forms TFmain\n";
+                              "\ntype Maxshares 3000\ntype maxloan 4000\nclick Next\n";
+        int slot = 1;
+        for (const User& u : {kTreasurer, kClerk}) {
+            ++slot;
+            actions +=
+                fmt::format("cell Users {0} 0 {1}\ncell Users {0} 1 {2}\ncell Users {0} 2 {3}\n",
+                            slot, u.code, u.password, u.level);
+        }
+        actions += "click Back\nclick Close\nexpect forms TFmain\n";
         struct Budget {
             int account;
             const char* name;  // for an account the chart lacks, else null
@@ -188,11 +208,20 @@ class Demo {
             actions += fmt::format("type Ebudget {}\nclick Next\n", Amount(b.budget));
         }
         actions += "click Close\nexpect forms TFmain\n";
+        if (std::string error = Run(day, kSecretary, actions); !error.empty()) return error;
 
         std::vector<MemberEntry> batch;
-        actions += Join(day, kFounders, batch, true);
-        actions += KeyAndPost(batch);
-        return Run(day, actions);
+        return Desk(day, Join(day, kFounders, batch, true), batch);
+    }
+
+    // A collection day's work: the treasurer's on the members' details, then the clerk's
+    // batch.
+    std::string Desk(double day, const std::string& details,
+                     const std::vector<MemberEntry>& batch) {
+        if (!details.empty()) {
+            if (std::string error = Run(day, kTreasurer, details); !error.empty()) return error;
+        }
+        return batch.empty() ? std::string() : Run(day, kClerk, KeyAndPost(batch, kClerk));
     }
 
     // New members keyed on the maintenance form, with their entrance fee and first savings
@@ -333,8 +362,7 @@ class Demo {
         const double roll = random_.Unit();
         const int joining = std::min(room, roll < 0.15 ? 2 : roll < 0.8 ? 1 : 0);
         if (joining > 0 && !members.empty()) actions += Join(day, joining, batch, false);
-        actions += KeyAndPost(batch);
-        return Run(day, actions);
+        return Desk(day, actions, batch);
     }
 
     SystemRecord ReadSystem() const {
@@ -347,8 +375,7 @@ class Demo {
     }
 
     // Keys `batch` on the entry form, checks it (the totals must be what was keyed) and posts it.
-    std::string KeyAndPost(const std::vector<MemberEntry>& batch) {
-        if (batch.empty()) return {};
+    std::string KeyAndPost(const std::vector<MemberEntry>& batch, const User& user) {
         std::string actions = "menu InputTransactions1\n";
         double value = 0;
         for (const MemberEntry& e : batch) {
@@ -362,8 +389,11 @@ class Demo {
         return actions + "click Close\nmenu TotalTransactions1\n" +
                fmt::format("expect Lm \"Total - Count {:5d}   Value {:11.2f}\"\n", batch.size(),
                            value) +
-               "click Cancel\nmenu PostTransactions1\nexpect L4 \"Post Members Transactions ? "
-               "ADM\"\nclick OK\nexpect forms TFview\nclick Close\nexpect forms TFmain\n";
+               fmt::format(
+                   "click Cancel\nmenu PostTransactions1\nexpect L4 \"Post Members "
+                   "Transactions ? {}\"\nclick OK\nexpect forms TFview\nclick Close\n"
+                   "expect forms TFmain\n",
+                   user.code);
     }
 
     // The month's bills and receipts through the cash book.
@@ -424,9 +454,11 @@ class Demo {
         actions += "click Close\nmenu TotalTransactions2\n" +
                    fmt::format("expect Lm \"Total - Count {:5d}   Value {:11.2f}\"\n",
                                entries.size(), value) +
-                   "click Cancel\nmenu Post2\nexpect Lm \"Post Nominal Transactions ? ADM\"\n"
-                   "click OK\nexpect Lm \"Posting Completed\"\n";
-        return Run(day, actions);
+                   fmt::format(
+                       "click Cancel\nmenu Post2\nexpect Lm \"Post Nominal Transactions ? "
+                       "{}\"\nclick OK\nexpect Lm \"Posting Completed\"\n",
+                       kTreasurer.code);
+        return Run(day, kTreasurer, actions);
     }
 
     // Where an account stands in the cash book's list: the accounts in use from 20 on.
@@ -471,7 +503,7 @@ class Demo {
             "menu PeriodEnd1\nclick Button1\nexpect Lm \"Do Period End Processing for Month {} "
             "?\"\nclick OK\nexpect Lm \"Period End Processing Finished\"\n",
             period);
-        return Run(day, actions);
+        return Run(day, kTreasurer, actions);
     }
 
     // The year's closing reports filed as the year end asks, the year end, then the dividend
@@ -488,7 +520,7 @@ class Demo {
                             item, prompts, Quoted((printed / file).string()));
         }
         std::string error = Run(
-            day,
+            day, kSecretary,
             actions +
                 "menu YearEnd1\nclick Button1\nexpect Lm \"Make sure that you have printed all "
                 "reports for this year\"\nclick OK\nexpect Lm \"Year End Processing Finished\"\n");
@@ -503,7 +535,7 @@ class Demo {
         while (rate > 0 && sums * rate / 1200 > 0.75 * earnings) rate -= 0.5;
         if (rate <= 0) return "the year made too small a surplus to pay a dividend";
         summary.dividendRate = fmt::format("{:.1f}", rate);
-        return Run(day,
+        return Run(day, kSecretary,
                    "menu DividendAllocation1\nclick Button1\nexpect forms TFdividend\n"
                    "type Edit2 " +
                        summary.dividendRate +

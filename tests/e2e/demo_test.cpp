@@ -73,6 +73,11 @@ TEST_F(DemoCooperative, AYearOfWorkFillsEveryReportAndKeepsTheBooksInOrder) {
     EXPECT_EQ(+sys.PeriodNumber, 2);
     EXPECT_EQ(FormatDate(sys.LastPeriodEndDate), "28/10/2026");
     EXPECT_EQ(sys.UnionName.str(), "Riverside Credit Union");
+    // The treasurer and the clerk did the daily work under their own codes.
+    EXPECT_EQ(sys.UserCodes[1].str(), "TOM");
+    EXPECT_EQ(+sys.UserLevels[1], 2);
+    EXPECT_EQ(sys.UserCodes[2].str(), "ANN");
+    EXPECT_EQ(+sys.UserLevels[2], 3);
     std::int32_t logBytes = 0;
     for (const char* log : {"memlog.d32", "nomlog.d32", "syslog.d32"})
         logBytes += static_cast<std::int32_t>(fs::file_size(Data(log, "DEMO")));
@@ -82,6 +87,7 @@ TEST_F(DemoCooperative, AYearOfWorkFillsEveryReportAndKeepsTheBooksInOrder) {
     EXPECT_EQ(syslog.front().Description.str(), "Allocate Dividends");
     EXPECT_EQ(syslog.back().Description.str(), "Post Members Transactions");
     EXPECT_EQ(FormatDate(syslog.back().Date), kLastDay);
+    EXPECT_EQ(syslog.back().UserCode.str(), "ANN");
 
     // The closing year as filed before its year end: twelve period ends a month apart.
     const std::string closing = Slurp(program / "DEMO" / "YearEnd" / "system-control.txt");
