@@ -1,6 +1,7 @@
 #include "tools/gen_demo.h"
 
 #include <fmt/format.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -510,20 +511,33 @@ class Demo {
     // at the highest rate in half percent steps that the year's earnings cover with a quarter
     // to spare.
     std::string CloseYear(double day) {
-        const fs::path printed = dataFolder_ / kYearEndReports;
+        // The viewer takes a file name as a user types it, in the program's character set,
+        // so the reports are filed under the temporary folder and then moved beside the data.
         std::error_code ec;
-        fs::create_directories(printed, ec);
+        const fs::path filed =
+            fs::temp_directory_path(ec) / fmt::format("tessary-demo-{}", ::getpid());
+        fs::remove_all(filed, ec);
+        fs::create_directories(filed, ec);
         std::string actions;
         for (const auto& [item, prompts, file] : kClosingReports) {
             actions +=
                 fmt::format("menu {}\n{}expect forms TFview\nclick BFile\nfile {}\nclick Close\n",
-                            item, prompts, Quoted((printed / file).string()));
+                            item, prompts, Quoted((filed / file).string()));
         }
         std::string error = Run(
             day, kSecretary,
             actions +
                 "menu YearEnd1\nclick Button1\nexpect Lm \"Make sure that you have printed all "
                 "reports for this year\"\nclick OK\nexpect Lm \"Year End Processing Finished\"\n");
+        const fs::path printed = dataFolder_ / kYearEndReports;
+        fs::create_directories(printed, ec);
+        for (const auto& report : kClosingReports) {
+            if (!error.empty()) break;
+            // Copied, not renamed: the temporary folder may be on another file system.
+            fs::copy_file(filed / report.file, printed / report.file, ec);
+            if (ec) error = fmt::format("cannot keep the filed {}: {}", report.file, ec.message());
+        }
+        fs::remove_all(filed, ec);
         if (!error.empty()) return error;
         summary.yearEnd = day;
         double sums = 0;

@@ -66,6 +66,12 @@ class DemoCooperative : public ScriptTest {
 TEST_F(DemoCooperative, AYearOfWorkFillsEveryReportAndKeepsTheBooksInOrder) {
     const ScriptRun made = MakeDemo("DEMO");
     ASSERT_EQ(made.status, 0) << made.out << made.err;
+    // The same date and seed make the same co-operative, byte for byte.
+    ASSERT_EQ(MakeDemo("AGAIN").status, 0);
+    for (const char* f :
+         {"sys.d32", "memacc.d32", "memlog.d32", "nomacc.d32", "nomlog.d32", "syslog.d32"}) {
+        EXPECT_EQ(Slurp(Data(f, "AGAIN")), Slurp(Data(f, "DEMO"))) << f;
+    }
 
     // The new year: the dividend, then the first month's work closed on 28 October, the
     // current one open.
