@@ -10,19 +10,16 @@
 #include <charconv>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/program.h"
+#include "app/scripted.h"
 #include "core/cli.h"
 #include "core/dates.h"
-#include "core/file.h"
 #include "core/folder.h"
 #include "core/install.h"
-#include "ui/headless.h"
-#include "ui/script.h"
 #ifdef TESSARY_WITH_QT
 #include "ui/qt/qtapp.h"
 #endif
@@ -131,39 +128,24 @@ int main(int argc, char** argv) {
         script = &file;
     }
 
-    std::unique_ptr<ui::HeadlessBackend> headless;
-#ifdef TESSARY_WITH_QT
-    std::unique_ptr<ui::QtApp> qtApp;
-#endif
-    ui::Backend* backend = nullptr;
+    ScriptedRun run;
+    run.programFolder = places.programFolder;
+    run.dataHome = places.dataHome;
+    run.today = today.value_or(LocalToday());
+    run.arguments = programArgs;
+    run.runPrograms = runPrograms;
     if (qt) {
 #ifdef TESSARY_WITH_QT
-        qtApp = std::make_unique<ui::QtApp>(argc, argv);
-        qtApp->SetScreenWidth(screen);
-        backend = &qtApp->backend();
+        ui::QtApp qtApp(argc, argv);
+        qtApp.SetScreenWidth(screen);
+        return RunScript(qtApp.backend(), run, *script, std::cout, std::cerr,
+                         [&qtApp](ui::Ui& ui, std::function<bool()> step) {
+                             qtApp.Attach(ui);
+                             qtApp.SetStepper(std::move(step));
+                         });
 #else
         return Usage("this build has no Qt front end");
 #endif
-    } else {
-        headless = std::make_unique<ui::HeadlessBackend>(screen);
-        backend = headless.get();
     }
-    ui::ScriptServices services(*backend, today.value_or(LocalToday()));
-    if (runPrograms) services.RunPrograms();
-    ui::Ui ui(*backend, services);
-    ui::ScriptRunner runner(ui, services, *script, std::cout, std::cerr);
-    const auto step = [&runner] { return runner.Step(); };
-    if (headless) headless->SetStepper(step);
-#ifdef TESSARY_WITH_QT
-    if (qtApp) {
-        qtApp->Attach(ui);
-        qtApp->SetStepper(step);
-    }
-#endif
-
-    App app(ui, places.programFolder, places.dataHome);
-    app.Start(programArgs);
-    Assemble(app);
-    backend->RunUntil([&ui] { return ui.Terminated(); });
-    return runner.ExitStatus();
+    return RunScriptHeadless(run, *script, std::cout, std::cerr, screen);
 }

@@ -4,18 +4,24 @@
 //
 //   tessary-gen --members N --batch M [--history H [--cashbook C]] [--user ABC] [--seed S]
 //               [--date dd/mm/yyyy] DATAFOLDER
+//   tessary-gen --demo DATAFOLDER [--seed S] [--date dd/mm/yyyy]
 
 #include <fmt/core.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/cli.h"
 #include "core/dates.h"
-#include "core/file.h"
+#include "core/install.h"
 #include "tools/gen_data.h"
+#include "tools/gen_demo.h"
 
 namespace {
 
@@ -24,6 +30,7 @@ using namespace tessary;
 constexpr std::string_view kUsage =
     "usage: tessary-gen --members N --batch M [--history H [--cashbook C]] [--user ABC] "
     "[--seed S] [--date dd/mm/yyyy] DATAFOLDER\n"
+    "       tessary-gen --demo DATAFOLDER [--seed S] [--date dd/mm/yyyy]\n"
     "  --members N   members to write to memacc.d32 (0 to {})\n"
     "  --batch M     entries in the member batch DATAFOLDER/<user>MEM.t32 (0 to {})\n"
     "  --history H   member log entries to write for the year up to D (0 to {}; default 0,\n"
@@ -37,18 +44,23 @@ constexpr std::string_view kUsage =
     "  --seed S      a whole number choosing the data (default 1); the same seed gives the\n"
     "                same files\n"
     "  --date D      the batch is dated in the 30 days up to D (default today)\n"
+    "  --demo DATAFOLDER  makes a new demonstration co-operative in DATAFOLDER by running\n"
+    "                the program itself: about fifty members, a year of collections, loans,\n"
+    "                cash book, reconciliations and period ends up to the year end and a\n"
+    "                dividend, and the new year's first weeks, ending on D; a folder that\n"
+    "                already holds data is refused\n"
     "The folder is created when missing; sys.d32 and nomacc.d32 come from the templates\n"
     "beside this program when the folder has none. Members, logs and batch are replaced;\n"
     "with a history the nominal balances and budgets are too.\n";
 
-void PrintUsage(std::FILE* out) {
-    fmt::print(out, fmt::runtime(kUsage), gen::kMaxMembers, gen::kMaxBatchEntries,
-               gen::kMaxHistoryEntries, gen::kMaxCashbookEntries);
+std::string UsageText() {
+    return fmt::format(fmt::runtime(kUsage), gen::kMaxMembers, gen::kMaxBatchEntries,
+                       gen::kMaxHistoryEntries, gen::kMaxCashbookEntries);
 }
 
 int Usage(std::string_view problem) {
     if (!problem.empty()) fmt::print(stderr, "tessary-gen: {}\n", problem);
-    PrintUsage(stderr);
+    fmt::print(stderr, "{}", UsageText());
     return 2;
 }
 
@@ -60,25 +72,54 @@ std::optional<Number> ReadWhole(std::string_view text) {
     return value;
 }
 
+int MakeDemo(const std::string& folder, const gen::Settings& settings) {
+    gen::DemoSettings demo;
+    demo.folder = folder;
+    demo.templateFolder = settings.templateFolder;
+    demo.date = settings.date;
+    demo.seed = settings.seed;
+    const auto started = std::chrono::steady_clock::now();
+    const gen::DemoOutcome made = gen::GenerateDemo(demo);
+    if (made.status != 0) {
+        fmt::print(stderr, "tessary-gen: {}\n", made.error);
+        return made.status;
+    }
+    const auto& s = made.summary;
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    fmt::print(
+        "a demonstration co-operative in {}: {} members, {} loans, {} member and {} cash-book "
+        "entries keyed in {} runs of the program; year end on {}, dividend at {}%; made in "
+        "{:.1f} s\n",
+        folder, s.members, s.loans, s.memberEntries, s.cashbookEntries, s.runs,
+        FormatDate(s.yearEnd), s.dividendRate, seconds.count());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     gen::Settings settings;
-    settings.templateFolder = ExecutableFolder();
+    if (const auto status = AnswerHelpOrVersion(std::vector<std::string>(argv + 1, argv + argc),
+                                                "tessary-gen", UsageText(), std::cout)) {
+        return *status;
+    }
+    // The templates of the program folder: beside this program in a build folder, in
+    // share/tessary when installed.
+    settings.templateFolder = LocatePlaces().programFolder;
     std::optional<std::int32_t> members, batch, history, cashbook;
     std::string folder;
     std::string dateText;
+    std::optional<std::string> demo;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintUsage(stdout);
-            return 0;
-        }
         if (arg.starts_with("--")) {
             if (i + 1 == argc) return Usage(fmt::format("{} needs a value", arg));
             const std::string_view value = argv[++i];
-            if (arg == "--members") {
+            if (arg == "--demo") {
+                if (value.empty()) return Usage("--demo needs a data folder");
+                demo = std::string(value);
+            } else if (arg == "--members") {
                 members = ReadWhole<std::int32_t>(value);
                 if (!members || *members < 0 || *members > gen::kMaxMembers) {
                     return Usage(
@@ -120,6 +161,20 @@ int main(int argc, char** argv) {
             return Usage("give one data folder");
         }
     }
+    const auto today = LocalToday();
+    if (dateText.empty()) {
+        settings.date = ToDayNumber(today);
+    } else {
+        settings.date = ParseDate(dateText, today.year());
+        if (settings.date == 0) return Usage(fmt::format("--date: not a date: \"{}\"", dateText));
+    }
+    if (demo) {
+        if (members || batch || history || cashbook || !folder.empty() ||
+            settings.user != gen::Settings{}.user) {
+            return Usage("--demo takes only --seed and --date");
+        }
+        return MakeDemo(*demo, settings);
+    }
     if (!members) return Usage("--members is required");
     if (!batch) return Usage("--batch is required");
     if (folder.empty()) return Usage("no data folder given");
@@ -128,13 +183,6 @@ int main(int argc, char** argv) {
         return Usage("a history needs at least one member");
     if (cashbook && !history) return Usage("--cashbook goes with --history");
 
-    const auto today = LocalToday();
-    if (dateText.empty()) {
-        settings.date = ToDayNumber(today);
-    } else {
-        settings.date = ParseDate(dateText, today.year());
-        if (settings.date == 0) return Usage(fmt::format("--date: not a date: \"{}\"", dateText));
-    }
     settings.members = *members;
     settings.batchEntries = *batch;
     settings.historyEntries = history.value_or(0);

@@ -87,6 +87,66 @@ struct Standing {
     double repayment = 0;
 };
 
+}  // namespace
+
+Person DrawPerson(Random& random, double date) {
+    Person p;
+    MemberRecord& m = p.record;
+    const double roll = random.Unit();
+    const bool group = roll < 0.02;
+    const bool juvenile = !group && roll < 0.14;
+    double birth = 0;
+    if (juvenile) {
+        birth = date - static_cast<double>(random.Between(365, 17 * 365));
+    } else if (!group) {
+        birth = date - static_cast<double>(random.Between(18 * 365 + 5, 88 * 365));
+    }
+    const bool senior = !group && !juvenile && birth <= YearsBefore(date, 66);
+
+    if (group) {
+        m.Name.set(fmt::format("{} {}", random.Pick(kLocalities), random.Pick(kGroups)));
+        m.MemberType.set("GROUP");
+    } else {
+        m.Name.set(fmt::format("{} {}", random.Pick(kFirstNames), random.Pick(kLastNames)));
+        m.MemberType.set(juvenile ? "JUVENILE" : senior ? "SENIOR" : "ADULT");
+    }
+
+    m.Address1.set(fmt::format("{} {} {}", random.Between(1, 180), random.Pick(kStreets),
+                               random.Pick(kStreetKinds)));
+    const std::size_t town = random.Index(kTowns.size());
+    if (random.Chance(0.4)) {
+        m.Address2.set(random.Pick(kLocalities));
+        m.Address3.set(kTowns[town]);
+        m.Address4.set(kCounties[town]);
+    } else {
+        m.Address2.set(kTowns[town]);
+        m.Address3.set(kCounties[town]);
+    }
+    if (random.Chance(0.9)) {
+        m.Phone.set(
+            random.Chance(0.6)
+                ? fmt::format("08{} {:03} {:04}", random.Between(3, 7), random.Between(0, 999),
+                              random.Between(0, 9999))
+                : fmt::format("0{} {:06}", random.Between(21, 99), random.Between(100000, 999999)));
+    }
+
+    // Members join once they are 16, or at birth for a juvenile's account.
+    double earliest = std::max(date - 35 * 365.0, group ? 1.0 : birth + 1);
+    if (!group && !juvenile) earliest = std::max(earliest, YearsBefore(birth, -16));
+    const double latest = date - 7;
+    const double join =
+        earliest >= latest ? latest
+                           : static_cast<double>(random.Between(static_cast<std::int64_t>(earliest),
+                                                                static_cast<std::int64_t>(latest)));
+    m.JoinDate.set(FormatDate(join));
+    if (!group) m.BirthDate.set(FormatDate(birth));
+    p.juvenile = juvenile;
+    p.join = join;
+    return p;
+}
+
+namespace {
+
 struct MemberMaker {
     Random& random;
     double date;
@@ -94,56 +154,10 @@ struct MemberMaker {
     std::int32_t loanNumber = 0;
 
     MemberRecord Make(Standing& standing) {
-        MemberRecord m;
-        const double roll = random.Unit();
-        const bool group = roll < 0.02;
-        const bool juvenile = !group && roll < 0.14;
-        double birth = 0;
-        if (juvenile) {
-            birth = date - static_cast<double>(random.Between(365, 17 * 365));
-        } else if (!group) {
-            birth = date - static_cast<double>(random.Between(18 * 365 + 5, 88 * 365));
-        }
-        const bool senior = !group && !juvenile && birth <= YearsBefore(date, 66);
-
-        if (group) {
-            m.Name.set(fmt::format("{} {}", random.Pick(kLocalities), random.Pick(kGroups)));
-            m.MemberType.set("GROUP");
-        } else {
-            m.Name.set(fmt::format("{} {}", random.Pick(kFirstNames), random.Pick(kLastNames)));
-            m.MemberType.set(juvenile ? "JUVENILE" : senior ? "SENIOR" : "ADULT");
-        }
-
-        m.Address1.set(fmt::format("{} {} {}", random.Between(1, 180), random.Pick(kStreets),
-                                   random.Pick(kStreetKinds)));
-        const std::size_t town = random.Index(kTowns.size());
-        if (random.Chance(0.4)) {
-            m.Address2.set(random.Pick(kLocalities));
-            m.Address3.set(kTowns[town]);
-            m.Address4.set(kCounties[town]);
-        } else {
-            m.Address2.set(kTowns[town]);
-            m.Address3.set(kCounties[town]);
-        }
-        if (random.Chance(0.9)) {
-            m.Phone.set(random.Chance(0.6)
-                            ? fmt::format("08{} {:03} {:04}", random.Between(3, 7),
-                                          random.Between(0, 999), random.Between(0, 9999))
-                            : fmt::format("0{} {:06}", random.Between(21, 99),
-                                          random.Between(100000, 999999)));
-        }
-
-        // Members join once they are 16, or at birth for a juvenile's account.
-        double earliest = std::max(date - 35 * 365.0, group ? 1.0 : birth + 1);
-        if (!group && !juvenile) earliest = std::max(earliest, YearsBefore(birth, -16));
-        const double latest = date - 7;
-        const double join =
-            earliest >= latest
-                ? latest
-                : static_cast<double>(random.Between(static_cast<std::int64_t>(earliest),
-                                                     static_cast<std::int64_t>(latest)));
-        m.JoinDate.set(FormatDate(join));
-        if (!group) m.BirthDate.set(FormatDate(birth));
+        Person person = DrawPerson(random, date);
+        MemberRecord& m = person.record;
+        const bool juvenile = person.juvenile;
+        const double join = person.join;
 
         // Share balances: most modest, a few large, some members with nothing saved yet.
         const double scale = juvenile ? 0.2 : random.Chance(0.15) ? 8 : 1;

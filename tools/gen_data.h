@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/records.h"
+
 namespace tessary::gen {
 
 struct Settings {
@@ -32,6 +34,17 @@ inline constexpr std::int32_t kMaxBatchEntries = 1'000'000;
 // The logs' summed sizes must fit the system record's consistency total.
 inline constexpr std::int32_t kMaxHistoryEntries = 10'000'000;
 inline constexpr std::int32_t kMaxCashbookEntries = 1'000'000;
+
+class Random;
+
+// A member as the co-operative first hears of him: name, address, phone, member type, birth
+// and join dates (the join in the years up to a week before `date`), drawn from `random`.
+struct Person {
+    MemberRecord record;
+    bool juvenile = false;
+    double join = 0;  // day number of the join date
+};
+Person DrawPerson(Random& random, double date);
 
 struct Summary {
     std::int32_t loans = 0;            // members given a loan

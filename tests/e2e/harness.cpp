@@ -14,6 +14,40 @@ namespace tessary::testing {
 
 namespace fs = std::filesystem;
 
+// Titles and headings written out in full.
+const std::vector<MenuReport> kMenuReports = {
+    {"MembersBalances1", "type E2 \"\"\nclick OK\n", "TESSARY - MEMBERS BALANCES  ",
+     "Member                             Share1      Share2        Loan  Unattached"},
+    {"MembersLoans1", "type E2 \"\"\nclick OK\n", "TESSARY - MEMBERS LOANS  ",
+     "Member                   Missing     Arrears        Loan Interest    Exposure"},
+    {"MembersTransactions1", "type E3 1\ntype E4 5\nclick OK\n", "TESSARY - MEMBERS TRANSACTIONS",
+     "Date       Usr Type                      Amount      Shares        Loan"},
+    {"MembersData1", "", "TESSARY - MEMBERS DATA",
+     "Member                               Type       Phone            Loan Number"},
+    {"NominalAccountList1", "", "TESSARY - NOMINAL ACCOUNTS LIST",
+     "A/c  Name                        Year Budget"},
+    {"NominalTransactions1", "click OK\n", "TESSARY - NOMINAL ACCOUNTS TRANSACTIONS",
+     "Date       Usr A/c Narrative                           Amount     Balance"},
+    {"TransactionSummary1", "click OK\n", "TESSARY - TRANSACTION SUMMARY", ""},
+    {"BudgetVariances1", "", "TESSARY - BUDGET VARIANCES REPORT",
+     "A/c Name                         Balance      Budget  Variance % Amount Left"},
+    {"TrialBalance1", "", "TESSARY - TRIAL BALANCE REPORT",
+     "Account                         Debit         Credit"},
+    {"CashFlow1", "", "TESSARY - CASH FLOW REPORT",
+     "Account                         Period          Year"},
+    {"ProfitandLoss1", "", "TESSARY - PROFIT & LOSS REPORT",
+     "Account                         Period          Year"},
+    {"BalanceSheet1", "", "TESSARY - BALANCE SHEET",
+     "Account                         Debit         Credit"},
+    {"DistributionofLoans1", "click OK\n", "TESSARY - DISTRIBUTION OF LOANS",
+     "Loans Granted           No        Total"},
+    {"DelinquentLoans1", "", "TESSARY - DELINQUENT LOANS",
+     "Delinquency               No     Arrears Loans Value Net Liability"},
+    {"Insurance1", "", "TESSARY - INSURANCE REPORT", ""},
+    {"SystemControl1", "click OK\n", "TESSARY - SYSTEM CONTROL REPORT",
+     "Date       Usr Narrative                           Amount"},
+};
+
 std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream s;
@@ -176,6 +210,19 @@ void ScriptTest::WriteSystem(const SystemRecord& sys, const std::string& folder)
     ScrambleSystemRecord(scrambled);
     std::ofstream out(Data("sys.d32", folder), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(RecordBytes(scrambled)), sizeof scrambled);
+}
+
+ScriptRun ScriptTest::RunGenerator(const std::vector<std::string>& arguments) const {
+    std::string command = Quote((fs::path(TESSARY_BIN_DIR) / "tessary-gen").string());
+    for (const auto& a : arguments) command += " " + Quote(a);
+    const fs::path out = program / "gen-out.txt", err = program / "gen-err.txt";
+    command += " > " + Quote(out.string()) + " 2> " + Quote(err.string());
+    ScriptRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = Slurp(out);
+    run.err = Slurp(err);
+    return run;
 }
 
 void ScriptTest::Generate(const std::string& options) const {

@@ -27,6 +27,16 @@ std::vector<Record> ReadRecords(const std::filesystem::path& path) {
     return records;
 }
 
+// The reports of the Reports menu, in its order: the menu item, the script lines answering
+// the report's prompt ("" for none), and the title and column heading the user sees.
+struct MenuReport {
+    const char* item;
+    const char* prompts;
+    const char* title;
+    const char* heading;
+};
+extern const std::vector<MenuReport> kMenuReports;
+
 struct ScriptRun {
     int status = -1;
     std::string out;
@@ -82,6 +92,8 @@ class ScriptTest : public ::testing::Test {
     // The data folder's system record, read and unscrambled; and written back scrambled.
     SystemRecord ReadSystem(const std::string& folder = "CU1") const;
     void WriteSystem(const SystemRecord& sys, const std::string& folder = "CU1") const;
+    // Runs tessary-gen with `arguments`, as they would be typed (quoted one by one).
+    ScriptRun RunGenerator(const std::vector<std::string>& arguments) const;
     // Fills the data folder CU1 with tessary-gen, given its options ("--members 30 ...").
     void Generate(const std::string& options) const;
     // The same, then checks and posts the generated batch as a user would.

@@ -16,47 +16,6 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kToday = {"--today", "08/12/2026"};
 
-struct MenuReport {
-    const char* item;     // menu item
-    const char* prompts;  // script lines answering the prompt, "" for none
-    const char* title;
-    const char* heading;
-};
-
-// Titles and headings as the user sees them, written out in full.
-const MenuReport kReports[] = {
-    {"MembersBalances1", "type E2 \"\"\nclick OK\n", "TESSARY - MEMBERS BALANCES  ",
-     "Member                             Share1      Share2        Loan  Unattached"},
-    {"MembersLoans1", "type E2 \"\"\nclick OK\n", "TESSARY - MEMBERS LOANS  ",
-     "Member                   Missing     Arrears        Loan Interest    Exposure"},
-    {"MembersTransactions1", "type E3 1\ntype E4 5\nclick OK\n", "TESSARY - MEMBERS TRANSACTIONS",
-     "Date       Usr Type                      Amount      Shares        Loan"},
-    {"MembersData1", "", "TESSARY - MEMBERS DATA",
-     "Member                               Type       Phone            Loan Number"},
-    {"NominalAccountList1", "", "TESSARY - NOMINAL ACCOUNTS LIST",
-     "A/c  Name                        Year Budget"},
-    {"NominalTransactions1", "click OK\n", "TESSARY - NOMINAL ACCOUNTS TRANSACTIONS",
-     "Date       Usr A/c Narrative                           Amount     Balance"},
-    {"TransactionSummary1", "click OK\n", "TESSARY - TRANSACTION SUMMARY", ""},
-    {"BudgetVariances1", "", "TESSARY - BUDGET VARIANCES REPORT",
-     "A/c Name                         Balance      Budget  Variance % Amount Left"},
-    {"TrialBalance1", "", "TESSARY - TRIAL BALANCE REPORT",
-     "Account                         Debit         Credit"},
-    {"CashFlow1", "", "TESSARY - CASH FLOW REPORT",
-     "Account                         Period          Year"},
-    {"ProfitandLoss1", "", "TESSARY - PROFIT & LOSS REPORT",
-     "Account                         Period          Year"},
-    {"BalanceSheet1", "", "TESSARY - BALANCE SHEET",
-     "Account                         Debit         Credit"},
-    {"DistributionofLoans1", "click OK\n", "TESSARY - DISTRIBUTION OF LOANS",
-     "Loans Granted           No        Total"},
-    {"DelinquentLoans1", "", "TESSARY - DELINQUENT LOANS",
-     "Delinquency               No     Arrears Loans Value Net Liability"},
-    {"Insurance1", "", "TESSARY - INSURANCE REPORT", ""},
-    {"SystemControl1", "click OK\n", "TESSARY - SYSTEM CONTROL REPORT",
-     "Date       Usr Narrative                           Amount"},
-};
-
 class ReportsMenu : public ScriptTest {
   protected:
     // A generated folder whose batch has been checked and posted: logs, balances, a run.
@@ -68,7 +27,7 @@ class ReportsMenu : public ScriptTest {
 TEST_F(ReportsMenu, EveryReportIsPromptedViewedPrintedAndFiled) {
     PostedFolder();
     std::string script = "type Password tessary\nclick Next\n";
-    for (const MenuReport& r : kReports) {
+    for (const MenuReport& r : kMenuReports) {
         const std::string filed = (program / (std::string(r.item) + ".txt")).string();
         script += std::string("menu ") + r.item + "\n" + r.prompts + "expect forms TFview\n" +
                   "expect-line Memo1 0 \"" + r.heading + "\"\n" +
@@ -78,7 +37,7 @@ TEST_F(ReportsMenu, EveryReportIsPromptedViewedPrintedAndFiled) {
     }
     const auto run = Run(script, kToday);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    for (const MenuReport& r : kReports) {
+    for (const MenuReport& r : kMenuReports) {
         const std::string text = Slurp(program / (std::string(r.item) + ".txt"));
         EXPECT_EQ(text.substr(0, text.find("\r\n")), r.heading) << r.item;
     }
