@@ -22,6 +22,7 @@
 #include "ui/headless.h"
 #include "ui/script.h"
 #ifdef TESSARY_WITH_QT
+#include "ui/qt/chart.h"
 #include "ui/qt/qtapp.h"
 #endif
 
@@ -113,6 +114,13 @@ int main(int argc, char** argv) {
     }
     ui::ScriptServices services(*backend, today.value_or(LocalToday()));
     if (runPrograms) services.RunPrograms(programFolder);
+#ifdef TESSARY_WITH_QT
+    // Charts are drawn with Qt even in a run without a screen.
+    ui::OffscreenCharts charts;
+    services.SetChartSaver([&charts](const ui::Chart& chart, const std::string& path) {
+        return charts.Save(chart, path);
+    });
+#endif
     ui::Ui ui(*backend, services);
     ui::ScriptRunner runner(ui, services, *script, std::cout, std::cerr);
     const auto step = [&runner] { return runner.Step(); };
