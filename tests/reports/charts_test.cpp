@@ -1,0 +1,181 @@
+// The figures the four charted reports hand over as rows, and the charts drawn from them, on
+// the same hand-made records as their expected texts.
+
+#include <gtest/gtest.h>
+
+#include "core/dates.h"
+#include "members/loans.h"
+#include "reports/ledger.h"
+#include "reports/portfolio.h"
+
+namespace tessary {
+namespace {
+
+using Values = std::vector<double>;
+using Names = std::vector<std::string>;
+
+double Day(const char* text) {
+    return ParseDate(text, std::chrono::year{2026});
+}
+
+MemberRecord Loan(double amount, const char* date) {
+    MemberRecord m;
+    m.LoanAmount = amount;
+    m.LoanDate = date ? Day(date) : 0;
+    return m;
+}
+
+NominalAccountRecord Account(const char* name, double balance, double yearStart, double periodStart,
+                             double budget = 0) {
+    NominalAccountRecord r;
+    r.AccountName.set(name);
+    r.Balance = balance;
+    r.YearStartBalance = yearStart;
+    r.PeriodStartBalance = periodStart;
+    r.Budget = budget;
+    return r;
+}
+
+TEST(ReportCharts, DistributionOfLoansBandsAndTheirChart) {
+    const std::vector<MemberRecord> members = {
+        Loan(250, "01/01/2026"),     Loan(250.50, "01/03/2026"), Loan(251, "01/06/2026"),
+        Loan(3000.99, "01/02/2026"), Loan(3001, "15/07/2026"),   Loan(0.5, "01/07/2026"),
+        Loan(800, nullptr)};
+    const LoanDistribution all = DistributionOfLoansRows(members, kDefaultFromDate);
+    const int counts[] = {2, 1, 0, 0, 1, 1};
+    const double totals[] = {500.50, 251, 0, 0, 3000.99, 3001};
+    for (std::size_t b = 0; b < all.size(); ++b) {
+        EXPECT_EQ(all[b].count, counts[b]) << "band " << b;
+        EXPECT_DOUBLE_EQ(all[b].total, totals[b]) << "band " << b;
+    }
+
+    const ui::Chart chart = DistributionOfLoansChart(all, kDefaultFromDate);
+    EXPECT_EQ(chart.title, "Distribution of Loans");
+    EXPECT_EQ(chart.kind, ui::ChartKind::Bars);
+    EXPECT_EQ(chart.categories, (Names{"1 to 250", "251 to 500", "501 to 1000", "1001 to 2000",
+                                       "2001 to 3000", "Over 3000"}));
+    ASSERT_EQ(chart.bars.size(), 1u);
+    EXPECT_EQ(chart.bars[0].values, (Values{500.50, 251, 0, 0, 3000.99, 3001}));
+    EXPECT_EQ(chart.line.name, "No");
+    EXPECT_EQ(chart.line.values, (Values{2, 1, 0, 0, 1, 1}));
+
+    // From a later date only the later loans count, and the chart says from when.
+    const LoanDistribution later = DistributionOfLoansRows(members, Day("01/06/2026"));
+    const ui::Chart laterChart = DistributionOfLoansChart(later, Day("01/06/2026"));
+    EXPECT_EQ(laterChart.title, "Distribution of Loans, made on or after 01/06/2026");
+    EXPECT_EQ(laterChart.line.values, (Values{0, 1, 0, 0, 0, 1}));
+}
+
+TEST(ReportCharts, DelinquentLoansBandsAndTheirChart) {
+    RunState s;
+    s.WorkingDate = Day("08/12/2026");
+    s.System.InterestMethod = 1;  // interest due as stored: none here
+    const auto monthly = [&s](double balance, double shares, int days) {
+        MemberRecord m;
+        m.LoanAmount = 1000;
+        m.LoanBalance = balance;
+        m.Repayment = 100;
+        m.Frequency.set("M");
+        m.LoanDate = s.WorkingDate - days - 1;
+        m.Share1 = shares;
+        return m;
+    };
+    MemberRecord unplanned;  // no repayment plan: counted as less than 30 days
+    unplanned.LoanBalance = 300;
+    unplanned.Share1 = 500;
+    // 16 days, no plan, 92 days overdue, and a member without a loan (left out).
+    const std::vector<MemberRecord> members = {monthly(850, 100, 92), unplanned,
+                                               monthly(800, 0, 200), MemberRecord{}};
+    const Delinquency bands = DelinquentLoansRows(s, members);
+    EXPECT_EQ(bands[0].count, 2);
+    EXPECT_DOUBLE_EQ(bands[0].arrears, 150);
+    EXPECT_DOUBLE_EQ(bands[0].value, 1150);
+    EXPECT_DOUBLE_EQ(bands[0].net, 750);  // 850 - 100, and 300 - 500 counts as nothing
+    EXPECT_EQ(bands[3].count, 1);
+    EXPECT_DOUBLE_EQ(bands[3].arrears, 400);
+    for (std::size_t b : {1u, 2u, 4u, 5u}) EXPECT_EQ(bands[b].count, 0) << "band " << b;
+
+    const ui::Chart chart = DelinquentLoansChart(bands);
+    EXPECT_EQ(chart.categories,
+              (Names{"Less than 30 days", "Less than 60 days", "Less than 90 days",
+                     "Less than 180 days", "Less than 365 days", "More than 365 days"}));
+    ASSERT_EQ(chart.bars.size(), 3u);
+    EXPECT_EQ(chart.bars[0].name, "Arrears");
+    EXPECT_EQ(chart.bars[0].values, (Values{150, 0, 0, 400, 0, 0}));
+    EXPECT_EQ(chart.bars[1].name, "Loans Value");
+    EXPECT_EQ(chart.bars[1].values, (Values{1150, 0, 0, 800, 0, 0}));
+    EXPECT_EQ(chart.bars[2].name, "Net Liability");
+    EXPECT_EQ(chart.bars[2].values, (Values{750, 0, 0, 800, 0, 0}));
+    EXPECT_EQ(chart.line.values, (Values{2, 0, 0, 1, 0, 0}));
+}
+
+TEST(ReportCharts, BudgetVarianceRowsAndTheirChart) {
+    Ledger a(kNominalAccountCount);
+    a[100] = Account("Entrance Fees", 660, 0, 0, 1200);
+    a[122] = Account("Rent and Rates", 100, 0, 0, 0);  // no budget: left out
+    a[124] = Account("Insurance Premiums", 660, 0, 0, 1200);
+    a[125] = Account("Audit Fees", 0, 0, 0, 0.009);
+    const BudgetVarianceRows rows = BudgetVariancesRows(a, 6);
+    ASSERT_EQ(rows.income.size(), 1u);
+    EXPECT_EQ(rows.income[0].account, 100);
+    EXPECT_DOUBLE_EQ(rows.income[0].budgetToDate, 600);
+    EXPECT_DOUBLE_EQ(rows.income[0].variance, 10);  // over budget is good for income
+    EXPECT_DOUBLE_EQ(rows.income[0].left, 540);
+    ASSERT_EQ(rows.expenditure.size(), 2u);
+    EXPECT_EQ(rows.expenditure[0].account, 124);
+    EXPECT_DOUBLE_EQ(rows.expenditure[0].variance, -10);  // and bad for spending
+    EXPECT_EQ(rows.expenditure[1].account, 125);
+    EXPECT_DOUBLE_EQ(rows.expenditure[1].variance, 0);  // a budget to date of nothing
+    EXPECT_DOUBLE_EQ(rows.expenditureTotal.actual, 660);
+    EXPECT_DOUBLE_EQ(rows.expenditureTotal.variance, -10);
+    EXPECT_NEAR(rows.expenditureTotal.left, 540.009, 1e-9);
+
+    const ui::Chart chart = BudgetVariancesChart(rows);
+    EXPECT_EQ(chart.kind, ui::ChartKind::HorizontalBars);
+    // Income then expenditure, by number; the totals are not bars of their own.
+    EXPECT_EQ(chart.categories,
+              (Names{"100 Entrance Fees", "124 Insurance Premiums", "125 Audit Fees"}));
+    ASSERT_EQ(chart.bars.size(), 2u);
+    EXPECT_EQ(chart.bars[0].values, (Values{660, 660, 0}));
+    EXPECT_EQ(chart.bars[1].values, (Values{600, 600, 0}));
+}
+
+TEST(ReportCharts, CashFlowRowsAndTheirChart) {
+    Ledger a(kNominalAccountCount);
+    a[0] = Account("Cash at Bank", 1500, 1000, 1200);
+    a[1] = Account("Share 1 Deposits", 3000, 2000, 2500);
+    a[3] = Account("Loan Repayments", 800, 300, 600);
+    a[5] = Account("Share 1 Withdrawals", 700, 200, 500);
+    a[7] = Account("Loans Issued", 2000, 1000, 1800);
+    a[20] = Account("Office Equipment", 400, 400, 400);    // no movement: no line, no bar
+    a[100] = Account("Entrance Fees", 60, 0, 60);          // moved this year, not this period
+    a[124] = Account("Insurance Premiums", 250, 50, 150);  // a payment
+    const CashFlowRows rows = CashFlowRowsOf(a);
+
+    Names receipts, payments;
+    for (const auto& r : rows.receipts) receipts.push_back(r.label);
+    for (const auto& r : rows.payments) payments.push_back(r.label);
+    EXPECT_EQ(receipts, (Names{"Share Deposits", "Loans Repaid", "Entrance Fees"}));
+    EXPECT_EQ(payments, (Names{"Share Withdrawals", "Loans Allocated", "Insurance Premiums"}));
+    EXPECT_DOUBLE_EQ(rows.receipts[2].period, 0);
+    EXPECT_DOUBLE_EQ(rows.receipts[2].year, 60);
+    EXPECT_DOUBLE_EQ(rows.receiptsTotal.period, 700);
+    EXPECT_DOUBLE_EQ(rows.receiptsTotal.year, 1560);
+    EXPECT_DOUBLE_EQ(rows.paymentsTotal.period, 500);
+    EXPECT_DOUBLE_EQ(rows.paymentsTotal.year, 1700);
+    EXPECT_DOUBLE_EQ(rows.currentCash, 1500);
+
+    // Payments point the other way from receipts, and the flow of cash comes last.
+    const ui::Chart chart = CashFlowChart(rows);
+    EXPECT_EQ(chart.categories,
+              (Names{"Share Deposits", "Loans Repaid", "Entrance Fees", "Share Withdrawals",
+                     "Loans Allocated", "Insurance Premiums", "CASH FLOW"}));
+    ASSERT_EQ(chart.bars.size(), 2u);
+    EXPECT_EQ(chart.bars[0].name, "Period");
+    EXPECT_EQ(chart.bars[0].values, (Values{500, 200, 0, -200, -200, -100, 200}));
+    EXPECT_EQ(chart.bars[1].name, "Year");
+    EXPECT_EQ(chart.bars[1].values, (Values{1000, 500, 60, -500, -1000, -200, -140}));
+}
+
+}  // namespace
+}  // namespace tessary
