@@ -20,30 +20,22 @@
 
 #include "core/dates.h"
 #include "reports/ledger.h"
+#include "reports/ledgers.h"
 #include "reports/portfolio.h"
 
 namespace tessary {
 namespace {
 
-NominalAccountRecord Account(const char* name, double balance, double yearStart, double periodStart,
-                             double budget = 0) {
-    NominalAccountRecord r;
-    r.AccountName.set(name);
-    r.Balance = balance;
-    r.YearStartBalance = yearStart;
-    r.PeriodStartBalance = periodStart;
-    r.Budget = budget;
-    return r;
-}
+using testing::LedgerAccount;
 
 Ledger SmallLedger() {
     Ledger a(kNominalAccountCount);
-    a[0] = Account("Cash at Bank", 1500, 1000, 1200);
-    a[1] = Account("Share 1 Deposits", 3000, 2000, 2500);
-    a[3] = Account("Loan Repayments", 800, 300, 600);
-    a[7] = Account("Loans Issued", 2000, 1000, 1800);
-    a[100] = Account("Entrance Fees", 660, 0, 0, 1200);
-    a[124] = Account("Insurance Premiums", 660, 0, 0, 1200);
+    a[0] = LedgerAccount("Cash at Bank", 1500, 1000, 1200);
+    a[1] = LedgerAccount("Share 1 Deposits", 3000, 2000, 2500);
+    a[3] = LedgerAccount("Loan Repayments", 800, 300, 600);
+    a[7] = LedgerAccount("Loans Issued", 2000, 1000, 1800);
+    a[100] = LedgerAccount("Entrance Fees", 660, 0, 0, 1200);
+    a[124] = LedgerAccount("Insurance Premiums", 660, 0, 0, 1200);
     return a;
 }
 

@@ -6,6 +6,7 @@
 #include "core/dates.h"
 #include "members/loans.h"
 #include "reports/ledger.h"
+#include "reports/ledgers.h"
 #include "reports/portfolio.h"
 
 namespace tessary {
@@ -25,16 +26,7 @@ MemberRecord Loan(double amount, const char* date) {
     return m;
 }
 
-NominalAccountRecord Account(const char* name, double balance, double yearStart, double periodStart,
-                             double budget = 0) {
-    NominalAccountRecord r;
-    r.AccountName.set(name);
-    r.Balance = balance;
-    r.YearStartBalance = yearStart;
-    r.PeriodStartBalance = periodStart;
-    r.Budget = budget;
-    return r;
-}
+using testing::LedgerAccount;
 
 TEST(ReportCharts, DistributionOfLoansBandsAndTheirChart) {
     const std::vector<MemberRecord> members = {
@@ -111,10 +103,10 @@ TEST(ReportCharts, DelinquentLoansBandsAndTheirChart) {
 
 TEST(ReportCharts, BudgetVarianceRowsAndTheirChart) {
     Ledger a(kNominalAccountCount);
-    a[100] = Account("Entrance Fees", 660, 0, 0, 1200);
-    a[122] = Account("Rent and Rates", 100, 0, 0, 0);  // no budget: left out
-    a[124] = Account("Insurance Premiums", 660, 0, 0, 1200);
-    a[125] = Account("Audit Fees", 0, 0, 0, 0.009);
+    a[100] = LedgerAccount("Entrance Fees", 660, 0, 0, 1200);
+    a[122] = LedgerAccount("Rent and Rates", 100, 0, 0, 0);  // no budget: left out
+    a[124] = LedgerAccount("Insurance Premiums", 660, 0, 0, 1200);
+    a[125] = LedgerAccount("Audit Fees", 0, 0, 0, 0.009);
     const BudgetVarianceRows rows = BudgetVariancesRows(a, 6);
     ASSERT_EQ(rows.income.size(), 1u);
     EXPECT_EQ(rows.income[0].account, 100);
@@ -142,14 +134,14 @@ TEST(ReportCharts, BudgetVarianceRowsAndTheirChart) {
 
 TEST(ReportCharts, CashFlowRowsAndTheirChart) {
     Ledger a(kNominalAccountCount);
-    a[0] = Account("Cash at Bank", 1500, 1000, 1200);
-    a[1] = Account("Share 1 Deposits", 3000, 2000, 2500);
-    a[3] = Account("Loan Repayments", 800, 300, 600);
-    a[5] = Account("Share 1 Withdrawals", 700, 200, 500);
-    a[7] = Account("Loans Issued", 2000, 1000, 1800);
-    a[20] = Account("Office Equipment", 400, 400, 400);    // no movement: no line, no bar
-    a[100] = Account("Entrance Fees", 60, 0, 60);          // moved this year, not this period
-    a[124] = Account("Insurance Premiums", 250, 50, 150);  // a payment
+    a[0] = LedgerAccount("Cash at Bank", 1500, 1000, 1200);
+    a[1] = LedgerAccount("Share 1 Deposits", 3000, 2000, 2500);
+    a[3] = LedgerAccount("Loan Repayments", 800, 300, 600);
+    a[5] = LedgerAccount("Share 1 Withdrawals", 700, 200, 500);
+    a[7] = LedgerAccount("Loans Issued", 2000, 1000, 1800);
+    a[20] = LedgerAccount("Office Equipment", 400, 400, 400);    // no movement: no line, no bar
+    a[100] = LedgerAccount("Entrance Fees", 60, 0, 60);          // moved this year, not this period
+    a[124] = LedgerAccount("Insurance Premiums", 250, 50, 150);  // a payment
     const CashFlowRows rows = CashFlowRowsOf(a);
 
     Names receipts, payments;
