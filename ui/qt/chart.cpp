@@ -51,7 +51,9 @@ QValueAxis* ValueAxis(const std::string& title, double low, double high, bool wh
         axis->setRange(std::floor(low), std::ceil(high));
         axis->setTickCount(static_cast<int>(std::ceil(high) - std::floor(low)) + 1);
     } else {
-        axis->setRange(low, high);
+        // A little room past the longest bar, so that it does not end on the frame.
+        const double room = (high - low) / 50;
+        axis->setRange(low < 0 ? low - room : low, high > 0 ? high + room : high);
         axis->setTickCount(ticks);
         axis->applyNiceNumbers();
     }
@@ -114,8 +116,15 @@ QChart* MakeQChart(const Chart& c) {
     for (const ChartSeries& s : c.bars) {
         auto* set = new QBarSet(ToQt(s.name));
         for (std::size_t i = 0; i < order.size(); ++i) set->append(value(s, i));
-        bars->append(set);
+        // Within a category too the first series is drawn at the bottom: it goes in last,
+        // and the legend is turned back to name the series in their own order.
+        if (horizontal) {
+            bars->insert(0, set);
+        } else {
+            bars->append(set);
+        }
     }
+    if (horizontal) chart->legend()->setReverseMarkers(true);
     chart->addSeries(bars);
     bars->attachAxis(categoryAxis);
     bars->attachAxis(valueAxis);
