@@ -21,7 +21,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScatterSeries>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -268,7 +268,12 @@ void ShowChartWindow(const Chart& c, QPrinter& printer, const QString& fallbackP
                      [&] { PrintFromWindow(c, printer, fallbackPdf, &window); });
     QObject::connect(save, &QPushButton::clicked, &window, [&] { SaveFromWindow(c, &window); });
     QObject::connect(close, &QPushButton::clicked, &window, &QDialog::accept);
-    window.resize(kPictureWidth * 3 / 4, kPictureHeight * 3 / 4);
+    // Most of the screen, as the forms fill it, so that the category names show whole.
+    QSize size(kPictureWidth, kPictureHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    }
+    window.resize(size);
     close->setDefault(true);
     window.exec();
 }
