@@ -29,8 +29,6 @@ enum Prompt : unsigned {
 };
 
 unsigned PromptsOf(int code) {
-    // Set by the reports whose figures are best seen as a chart.
-    std::optional<ui::Chart> chart;
     switch (code) {
         case kCmdReportMembersBalances:
         case kCmdReportMembersLoans:
