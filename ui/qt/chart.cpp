@@ -113,16 +113,13 @@ QChart* MakeQChart(const Chart& c) {
 
     QAbstractBarSeries* bars =
         horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries) : new QBarSeries;
-    for (const ChartSeries& s : c.bars) {
+    // Within a category too the first series is drawn at the bottom: it goes in last, and
+    // the legend is turned back to name the series in their own order.
+    for (std::size_t k = 0; k < c.bars.size(); ++k) {
+        const ChartSeries& s = c.bars[horizontal ? c.bars.size() - 1 - k : k];
         auto* set = new QBarSet(ToQt(s.name));
         for (std::size_t i = 0; i < order.size(); ++i) set->append(value(s, i));
-        // Within a category too the first series is drawn at the bottom: it goes in last,
-        // and the legend is turned back to name the series in their own order.
-        if (horizontal) {
-            bars->insert(0, set);
-        } else {
-            bars->append(set);
-        }
+        bars->append(set);
     }
     if (horizontal) chart->legend()->setReverseMarkers(true);
     chart->addSeries(bars);
