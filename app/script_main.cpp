@@ -21,6 +21,7 @@
 #include "core/folder.h"
 #include "core/install.h"
 #ifdef TESSARY_WITH_QT
+#include "ui/qt/chart.h"
 #include "ui/qt/qtapp.h"
 #endif
 
@@ -134,6 +135,13 @@ int main(int argc, char** argv) {
     run.today = today.value_or(LocalToday());
     run.arguments = programArgs;
     run.runPrograms = runPrograms;
+#ifdef TESSARY_WITH_QT
+    // Charts are drawn with Qt even in a run without a screen.
+    ui::OffscreenCharts charts;
+    run.chartSaver = [&charts](const ui::Chart& chart, const std::string& path) {
+        return charts.Save(chart, path);
+    };
+#endif
     if (qt) {
 #ifdef TESSARY_WITH_QT
         ui::QtApp qtApp(argc, argv);

@@ -11,6 +11,7 @@ int RunScript(ui::Backend& backend, const ScriptedRun& run, std::istream& script
               std::ostream& err, const AttachFrontEnd& attach) {
     ui::ScriptServices services(backend, run.today);
     if (run.runPrograms) services.RunPrograms();
+    if (run.chartSaver) services.SetChartSaver(run.chartSaver);
     ui::Ui ui(backend, services);
     ui::ScriptRunner runner(ui, services, script, out, err);
     attach(ui, [&runner] { return runner.Step(); });

@@ -19,6 +19,9 @@ struct ScriptedRun {
     std::chrono::year_month_day today;
     std::vector<std::string> arguments;  // the program's own (the data folder's name)
     bool runPrograms = false;            // start the programs that shell opens name
+    // Draws a chart into a file for the script's chart command (empty when done, else the
+    // problem); without one charts cannot be saved.
+    std::function<std::string(const ui::Chart&, const std::string&)> chartSaver;
 };
 
 // Lets a windowed front end take the user interface and the step that runs the next script

@@ -1,5 +1,6 @@
 #include "reports/commands.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,8 @@ void ReportCommand(App& app) {
     };
     const auto memlog = [&s] { return ReadAllRecords<MemberLogEntry>(s.Files[DataFile::MemLog]); };
     const auto nomlog = [&s] { return ReadAllRecords<NominalLogEntry>(s.Files[DataFile::NomLog]); };
+    // Set by the reports whose figures are best seen as a chart.
+    std::optional<ui::Chart> chart;
     switch (code) {
         case kCmdReportMembersBalances:
             MembersBalances(members(), sel.typePattern, out);
@@ -128,9 +131,12 @@ void ReportCommand(App& app) {
         case kCmdReportNominalTransactions:
             NominalTransactions(ledger(), nomlog(), sel, out);
             break;
-        case kCmdReportBudgetVariances:
-            BudgetVariances(ledger(), s.System.PeriodNumber, out);
+        case kCmdReportBudgetVariances: {
+            const BudgetVarianceRows rows = BudgetVariancesRows(ledger(), s.System.PeriodNumber);
+            WriteBudgetVariances(rows, out);
+            chart = BudgetVariancesChart(rows);
             break;
+        }
         case kCmdReportTrialBalance:
             TrialBalance(ledger(), out);
             break;
@@ -140,12 +146,18 @@ void ReportCommand(App& app) {
         case kCmdReportBalanceSheet:
             BalanceSheet(ledger(), out);
             break;
-        case kCmdReportDistributionOfLoans:
-            DistributionOfLoans(members(), sel.fromDate, out);
+        case kCmdReportDistributionOfLoans: {
+            const LoanDistribution bands = DistributionOfLoansRows(members(), sel.fromDate);
+            WriteDistributionOfLoans(bands, sel.fromDate, out);
+            chart = DistributionOfLoansChart(bands, sel.fromDate);
             break;
-        case kCmdReportDelinquentLoans:
-            DelinquentLoans(s, members(), out);
+        }
+        case kCmdReportDelinquentLoans: {
+            const Delinquency bands = DelinquentLoansRows(s, members());
+            WriteDelinquentLoans(bands, out);
+            chart = DelinquentLoansChart(bands);
             break;
+        }
         case kCmdReportInsurance:
             InsuranceReport(members(), s.System, out);
             break;
@@ -153,9 +165,12 @@ void ReportCommand(App& app) {
             SystemControl(ReadAllRecords<SyslogRecord>(s.Files[DataFile::SysLog]), sel.fromDate,
                           sel.toDate, out);
             break;
-        case kCmdReportCashFlow:
-            CashFlow(ledger(), out);
+        case kCmdReportCashFlow: {
+            const CashFlowRows rows = CashFlowRowsOf(ledger());
+            WriteCashFlow(rows, out);
+            chart = CashFlowChart(rows);
             break;
+        }
         case kCmdReportTransactionSummary:
             TransactionSummary(memlog(), nomlog(), sel.fromDate, sel.toDate, out);
             break;
@@ -166,7 +181,7 @@ void ReportCommand(App& app) {
             break;
     }
     CloseFileSet(s, kEnquiry);
-    ShowReport(app);
+    ShowReport(app, std::move(chart));
 }
 
 }  // namespace tessary

@@ -99,7 +99,7 @@ std::string Number3(int n) {
 
 // Variances of one section; `income` decides which way round over budget counts as good.
 void VarianceSection(const Ledger& a, int from, int to, int periodNumber, bool income,
-                     const char* totalLabel, const LineSink& out) {
+                     const char* totalLabel, std::vector<VarianceRow>& rows, VarianceRow& total) {
     double actuals = 0, toDate = 0, budgets = 0;
     const auto variance = [income](double actual, double budgetToDate) {
         // A budget whose share to date rounds to nothing has no variance to show.
@@ -114,12 +114,17 @@ void VarianceSection(const Ledger& a, int from, int to, int periodNumber, bool i
         actuals += actual;
         toDate += budgetToDate;
         budgets += r.Budget;
-        out(Number3(n) + " " + PadRight(r.AccountName.str(), 24) + " " + Money11(actual) + " " +
-            Money11(budgetToDate) + " " + Money11(variance(actual, budgetToDate)) + " " +
-            Money11(r.Budget - actual));
+        rows.push_back({n, r.AccountName.str(), actual, budgetToDate,
+                        variance(actual, budgetToDate), r.Budget - actual});
     }
-    out(PadRight(totalLabel, 28) + " " + Money11(actuals) + " " + Money11(toDate) + " " +
-        Money11(variance(actuals, toDate)) + " " + Money11(budgets - actuals));
+    total = {-1, totalLabel, actuals, toDate, variance(actuals, toDate), budgets - actuals};
+}
+
+void WriteVariance(const VarianceRow& row, const LineSink& out) {
+    const std::string label = row.account < 0 ? PadRight(row.name, 28)
+                                              : Number3(row.account) + " " + PadRight(row.name, 24);
+    out(label + " " + Money11(row.actual) + " " + Money11(row.budgetToDate) + " " +
+        Money11(row.variance) + " " + Money11(row.left));
 }
 
 }  // namespace
@@ -167,13 +172,36 @@ void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEnt
     }
 }
 
-void BudgetVariances(const Ledger& accounts, int periodNumber, const LineSink& out) {
-    out("INCOME");
+BudgetVarianceRows BudgetVariancesRows(const Ledger& accounts, int periodNumber) {
+    BudgetVarianceRows rows;
     VarianceSection(accounts, kIncomeStart, kExpenditureStart, periodNumber, true, "Total Income",
-                    out);
-    out("EXPENDITURE");
+                    rows.income, rows.incomeTotal);
     VarianceSection(accounts, kExpenditureStart, kNominalAccountCount, periodNumber, false,
-                    "Total Expenditure", out);
+                    "Total Expenditure", rows.expenditure, rows.expenditureTotal);
+    return rows;
+}
+
+void WriteBudgetVariances(const BudgetVarianceRows& rows, const LineSink& out) {
+    out("INCOME");
+    for (const VarianceRow& row : rows.income) WriteVariance(row, out);
+    WriteVariance(rows.incomeTotal, out);
+    out("EXPENDITURE");
+    for (const VarianceRow& row : rows.expenditure) WriteVariance(row, out);
+    WriteVariance(rows.expenditureTotal, out);
+}
+
+void BudgetVariances(const Ledger& accounts, int periodNumber, const LineSink& out) {
+    WriteBudgetVariances(BudgetVariancesRows(accounts, periodNumber), out);
+}
+
+ui::Chart BudgetVariancesChart(const BudgetVarianceRows& rows) {
+    ui::Chart chart = ui::BarChart("Budget Variances", ui::ChartKind::HorizontalBars, "Account",
+                                   "Year to date", {"Balance", "Budget"});
+    for (const auto* section : {&rows.income, &rows.expenditure}) {
+        for (const VarianceRow& row : *section)
+            chart.Add(Number3(row.account) + " " + row.name, {row.actual, row.budgetToDate});
+    }
+    return chart;
 }
 
 void TrialBalance(const Ledger& a, const LineSink& out) {
@@ -219,31 +247,82 @@ void ProfitAndLoss(const Ledger& a, const LineSink& out) {
         Money11(incomeYear - st.second));
 }
 
-void CashFlow(const Ledger& a, const LineSink& out) {
+namespace {
+
+// The period and year movements of accounts from..to-1 under their names, where they moved.
+void MovedAccounts(const Ledger& a, int from, int to, std::vector<PeriodYearRow>& rows) {
+    for (int n = from; n < to; ++n)
+        rows.push_back({Name(a, n), PeriodMovement(a, n), YearMovement(a, n)});
+}
+
+// Leaves out the lines without movement and totals the rest, as the statement's lines do.
+PeriodYearRow KeepMoved(std::vector<PeriodYearRow>& rows, const char* totalLabel) {
+    std::erase_if(
+        rows, [](const PeriodYearRow& r) { return IsZeroMoney(r.year) && IsZeroMoney(r.period); });
+    PeriodYearRow total{totalLabel};
+    for (const PeriodYearRow& r : rows) {
+        total.period += r.period;
+        total.year += r.year;
+    }
+    return total;
+}
+
+}  // namespace
+
+CashFlowRows CashFlowRowsOf(const Ledger& a) {
+    CashFlowRows rows;
+    rows.receipts = {
+        {"Share Deposits", PeriodMovement(a, 1) + PeriodMovement(a, 2),
+         YearMovement(a, 1) + YearMovement(a, 2)},
+        {"Loans Repaid", PeriodMovement(a, 3), YearMovement(a, 3)},
+        {"Fees", PeriodMovement(a, 4), YearMovement(a, 4)},
+        {"Interest", PeriodMovement(a, 8), YearMovement(a, 8)},
+    };
+    MovedAccounts(a, kCurrentLiabilitiesStart, kExpenditureStart, rows.receipts);
+    rows.receiptsTotal = KeepMoved(rows.receipts, "Total Receipts");
+    rows.payments = {
+        {"Share Withdrawals", PeriodMovement(a, 5) + PeriodMovement(a, 6),
+         YearMovement(a, 5) + YearMovement(a, 6)},
+        {"Loans Allocated", PeriodMovement(a, 7), YearMovement(a, 7)},
+    };
+    MovedAccounts(a, kFixedAssetsStart, kCurrentLiabilitiesStart, rows.payments);
+    MovedAccounts(a, kExpenditureStart, kNominalAccountCount, rows.payments);
+    rows.paymentsTotal = KeepMoved(rows.payments, "Total Payments");
+    rows.currentCash = Balance(a, kBankAccount);
+    return rows;
+}
+
+void WriteCashFlow(const CashFlowRows& rows, const LineSink& out) {
     Statement st{out};
-    st.Text("RECEIPTS");
-    st.PeriodYear("Share Deposits", YearMovement(a, 1) + YearMovement(a, 2),
-                  PeriodMovement(a, 1) + PeriodMovement(a, 2));
-    st.PeriodYear("Loans Repaid", YearMovement(a, 3), PeriodMovement(a, 3));
-    st.PeriodYear("Fees", YearMovement(a, 4), PeriodMovement(a, 4));
-    st.PeriodYear("Interest", YearMovement(a, 8), PeriodMovement(a, 8));
-    st.PeriodYearRange(a, kCurrentLiabilitiesStart, kExpenditureStart);
-    st.PeriodYearTotal("Total Receipts");
-    st.Text("");
-    const double receiptsPeriod = st.first, receiptsYear = st.second;
-    st.Clear();
-    st.Text("PAYMENTS");
-    st.PeriodYear("Share Withdrawals", YearMovement(a, 5) + YearMovement(a, 6),
-                  PeriodMovement(a, 5) + PeriodMovement(a, 6));
-    st.PeriodYear("Loans Allocated", YearMovement(a, 7), PeriodMovement(a, 7));
-    st.PeriodYearRange(a, kFixedAssetsStart, kCurrentLiabilitiesStart);
-    st.PeriodYearRange(a, kExpenditureStart, kNominalAccountCount);
-    st.PeriodYearTotal("Total Payments");
-    st.Text("");
-    out("CASH FLOW                  " + Money11(receiptsPeriod - st.first) + "   " +
-        Money11(receiptsYear - st.second));
+    const auto section = [&st](const char* heading, const std::vector<PeriodYearRow>& lines,
+                               const PeriodYearRow& total) {
+        st.Clear();
+        st.Text(heading);
+        for (const PeriodYearRow& r : lines) st.PeriodYear(r.label, r.year, r.period);
+        st.PeriodYearTotal(total.label.c_str());
+        st.Text("");
+    };
+    section("RECEIPTS", rows.receipts, rows.receiptsTotal);
+    section("PAYMENTS", rows.payments, rows.paymentsTotal);
+    out("CASH FLOW                  " +
+        Money11(rows.receiptsTotal.period - rows.paymentsTotal.period) + "   " +
+        Money11(rows.receiptsTotal.year - rows.paymentsTotal.year));
     out("");
-    out("CURRENT CASH               " + Money11(Balance(a, kBankAccount)));
+    out("CURRENT CASH               " + Money11(rows.currentCash));
+}
+
+void CashFlow(const Ledger& accounts, const LineSink& out) {
+    WriteCashFlow(CashFlowRowsOf(accounts), out);
+}
+
+ui::Chart CashFlowChart(const CashFlowRows& rows) {
+    ui::Chart chart = ui::BarChart("Cash Flow", ui::ChartKind::HorizontalBars, "",
+                                   "Receipts, and payments below zero", {"Period", "Year"});
+    for (const PeriodYearRow& r : rows.receipts) chart.Add(r.label, {r.period, r.year});
+    for (const PeriodYearRow& r : rows.payments) chart.Add(r.label, {-r.period, -r.year});
+    chart.Add("CASH FLOW", {rows.receiptsTotal.period - rows.paymentsTotal.period,
+                            rows.receiptsTotal.year - rows.paymentsTotal.year});
+    return chart;
 }
 
 }  // namespace tessary

@@ -4,10 +4,12 @@
 // balance sheet (9) and cash flow (14). Each reads the 160 accounts (and the log for the
 // transactions) and writes lines; a short ledger's missing accounts read as empty.
 
+#include <string>
 #include <vector>
 
 #include "core/records.h"
 #include "reports/report.h"
+#include "ui/chart.h"
 
 namespace tessary {
 
@@ -17,10 +19,42 @@ void NominalAccountList(const Ledger& accounts, const LineSink& out);
 // `selection.fromMember` is the account chosen (0 or less: every entry, as the bank sees it).
 void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEntry>& log,
                          const ReportSelection& selection, const LineSink& out);
+// One line of the budget variances: an account with a budget, or a section's total.
+struct VarianceRow {
+    int account = -1;  // -1 for a total
+    std::string name;
+    double actual = 0;        // "Balance": the year's movement
+    double budgetToDate = 0;  // "Budget": the year's budget's share to this period
+    double variance = 0;      // "Variance %", positive when better than budget
+    double left = 0;          // "Amount Left" of the year's budget
+};
+struct BudgetVarianceRows {
+    std::vector<VarianceRow> income, expenditure;
+    VarianceRow incomeTotal, expenditureTotal;
+};
+
+BudgetVarianceRows BudgetVariancesRows(const Ledger& accounts, int periodNumber);
+void WriteBudgetVariances(const BudgetVarianceRows& rows, const LineSink& out);
 void BudgetVariances(const Ledger& accounts, int periodNumber, const LineSink& out);
+ui::Chart BudgetVariancesChart(const BudgetVarianceRows& rows);
 void TrialBalance(const Ledger& accounts, const LineSink& out);
 void ProfitAndLoss(const Ledger& accounts, const LineSink& out);
 void BalanceSheet(const Ledger& accounts, const LineSink& out);
+// A line of the cash flow: movements since the last period end and year end.
+struct PeriodYearRow {
+    std::string label;
+    double period = 0, year = 0;
+};
+// The receipts and payments that move at all, in the order written, with their totals.
+struct CashFlowRows {
+    std::vector<PeriodYearRow> receipts, payments;
+    PeriodYearRow receiptsTotal, paymentsTotal;
+    double currentCash = 0;  // the bank's balance, whatever the movements add up to
+};
+
+CashFlowRows CashFlowRowsOf(const Ledger& accounts);
+void WriteCashFlow(const CashFlowRows& rows, const LineSink& out);
 void CashFlow(const Ledger& accounts, const LineSink& out);
+ui::Chart CashFlowChart(const CashFlowRows& rows);
 
 }  // namespace tessary

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "core/money.h"
 #include "core/text.h"
@@ -17,29 +18,52 @@ int DaysOverdue(const RunState& state) {
     return n < 1 ? 0 : static_cast<int>(n);
 }
 
-void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fromDate,
-                         const LineSink& out) {
-    static const char* const kBands[] = {"1      to    250     ", "251    to    500     ",
-                                         "501    to   1000     ", "1001   to   2000     ",
-                                         "2001   to   3000     ", "     Over 3000       "};
+namespace {
+
+const char* const kSizeBands[] = {"1      to    250     ", "251    to    500     ",
+                                  "501    to   1000     ", "1001   to   2000     ",
+                                  "2001   to   3000     ", "     Over 3000       "};
+const char* const kAgeBands[] = {"Less than 30  days     ", "Less than 60  days     ",
+                                 "Less than 90  days     ", "Less than 180 days     ",
+                                 "Less than 365 days     ", "More than 365 days     "};
+
+// A band's line label as a chart's category: its words without the columns' blanks.
+std::string Category(std::string_view label) {
+    std::string out;
+    for (char c : label) {
+        if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+        out += c;
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
+LoanDistribution DistributionOfLoansRows(const std::vector<MemberRecord>& members,
+                                         DayNumber fromDate) {
     // A band runs up to the next bound, so an amount with cents stays in the lower band.
     static const double kUpper[] = {251, 501, 1001, 2001, 3001};
-    std::array<int, 6> counts{};
-    std::array<double, 6> sums{};
+    LoanDistribution bands{};
     for (const MemberRecord& m : members) {
         const double amount = m.LoanAmount;
         if (m.LoanDate < fromDate || amount < 1) continue;
         std::size_t band = 0;
         while (band < 5 && amount >= kUpper[band]) ++band;
-        ++counts[band];
-        sums[band] += amount;
+        ++bands[band].count;
+        bands[band].total += amount;
     }
+    return bands;
+}
+
+void WriteDistributionOfLoans(const LoanDistribution& bands, DayNumber fromDate,
+                              const LineSink& out) {
     int count = 0;
     double sum = 0;
-    for (std::size_t b = 0; b < 6; ++b) {
-        out(kBands[b] + Whole5(counts[b]) + "  " + Money11(sums[b]));
-        count += counts[b];
-        sum += sums[b];
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        out(kSizeBands[b] + Whole5(bands[b].count) + "  " + Money11(bands[b].total));
+        count += bands[b].count;
+        sum += bands[b].total;
     }
     out("         Total       " + Whole5(count) + "  " + Money11(sum));
     out("");
@@ -49,17 +73,27 @@ void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fro
     }
 }
 
-void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
-                     const LineSink& out) {
-    static const char* const kBands[] = {"Less than 30  days     ", "Less than 60  days     ",
-                                         "Less than 90  days     ", "Less than 180 days     ",
-                                         "Less than 365 days     ", "More than 365 days     "};
+void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fromDate,
+                         const LineSink& out) {
+    WriteDistributionOfLoans(DistributionOfLoansRows(members, fromDate), fromDate, out);
+}
+
+ui::Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate) {
+    std::string title = "Distribution of Loans";
+    if (fromDate != kDefaultFromDate) title += ", made on or after " + FormatDate(fromDate);
+    ui::Chart chart = ui::BarChart(title, ui::ChartKind::Bars, "Loans Granted", "Total", {"Total"});
+    chart.line = {"No", {}};
+    chart.lineAxis = "Number of loans";
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        chart.Add(Category(kSizeBands[b]), {bands[b].total});
+        chart.line.values.push_back(bands[b].count);
+    }
+    return chart;
+}
+
+Delinquency DelinquentLoansRows(RunState& state, const std::vector<MemberRecord>& members) {
     static const int kUpper[] = {30, 60, 90, 180, 365};
-    struct Band {
-        int count = 0;
-        double arrears = 0, value = 0, net = 0;
-    };
-    std::array<Band, 6> bands{};
+    Delinquency bands{};
     for (const MemberRecord& m : members) {
         if (IsZeroMoney(m.LoanBalance)) continue;
         state.Member = m;
@@ -70,25 +104,46 @@ void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
         if (net < 0) net = 0;
         std::size_t b = 0;
         while (b < 5 && days >= kUpper[b]) ++b;
-        Band& band = bands[b];
+        DelinquencyBand& band = bands[b];
         ++band.count;
         band.arrears += arrears;
         band.value += value;
         band.net += net;
     }
-    Band total;
-    const auto line = [&](const std::string& label, const Band& b) {
+    return bands;
+}
+
+void WriteDelinquentLoans(const Delinquency& bands, const LineSink& out) {
+    DelinquencyBand total;
+    const auto line = [&](const std::string& label, const DelinquencyBand& b) {
         out(label + Whole5(b.count) + " " + Money11(b.arrears) + " " + Money11(b.value) + "   " +
             Money11(b.net));
     };
-    for (std::size_t b = 0; b < 6; ++b) {
-        line(kBands[b], bands[b]);
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        line(kAgeBands[b], bands[b]);
         total.count += bands[b].count;
         total.arrears += bands[b].arrears;
         total.value += bands[b].value;
         total.net += bands[b].net;
     }
     line("      Total            ", total);
+}
+
+void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
+                     const LineSink& out) {
+    WriteDelinquentLoans(DelinquentLoansRows(state, members), out);
+}
+
+ui::Chart DelinquentLoansChart(const Delinquency& bands) {
+    ui::Chart chart = ui::BarChart("Delinquent Loans", ui::ChartKind::Bars, "Delinquency", "Amount",
+                                   {"Arrears", "Loans Value", "Net Liability"});
+    chart.line = {"No", {}};
+    chart.lineAxis = "Number of loans";
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        chart.Add(Category(kAgeBands[b]), {bands[b].arrears, bands[b].value, bands[b].net});
+        chart.line.values.push_back(bands[b].count);
+    }
+    return chart;
 }
 
 namespace {

@@ -2,10 +2,12 @@
 // The loan book and the system's own activity: distribution of loans by size (10), delinquent
 // loans by days overdue (11), balances beyond the insured limits (12) and the system log (13).
 
+#include <array>
 #include <vector>
 
 #include "core/state.h"
 #include "reports/report.h"
+#include "ui/chart.h"
 
 namespace tessary {
 
@@ -14,12 +16,36 @@ namespace tessary {
 // repayment missed adds a repayment period.
 int DaysOverdue(const RunState& state);
 
+// The loans of one size band, and the six bands from the smallest loans up.
+struct LoanSizeBand {
+    int count = 0;
+    double total = 0;
+};
+using LoanDistribution = std::array<LoanSizeBand, 6>;
+
+LoanDistribution DistributionOfLoansRows(const std::vector<MemberRecord>& members,
+                                         DayNumber fromDate);
+// The six band lines, the total and the from-date note.
+void WriteDistributionOfLoans(const LoanDistribution& bands, DayNumber fromDate,
+                              const LineSink& out);
 void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fromDate,
                          const LineSink& out);
+ui::Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate);
+
+// The loans of one age band, and the six bands from the least overdue on.
+struct DelinquencyBand {
+    int count = 0;
+    double arrears = 0, value = 0, net = 0;
+};
+using Delinquency = std::array<DelinquencyBand, 6>;
+
 // `state` gives the working date and rates the loan routines work with; its member buffer is
 // used for each member in turn.
+Delinquency DelinquentLoansRows(RunState& state, const std::vector<MemberRecord>& members);
+void WriteDelinquentLoans(const Delinquency& bands, const LineSink& out);
 void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
                      const LineSink& out);
+ui::Chart DelinquentLoansChart(const Delinquency& bands);
 void InsuranceReport(const std::vector<MemberRecord>& members, const SystemRecord& system,
                      const LineSink& out);
 void SystemControl(const std::vector<SyslogRecord>& log, DayNumber fromDate, DayNumber toDate,

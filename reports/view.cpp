@@ -26,6 +26,7 @@ TFview::TFview(App& app)
       Close(Add<ui::Button>("Close")),
       Print(Add<ui::Button>("Print")),
       BFile(Add<ui::Button>("BFile")),
+      BChart(Add<ui::Button>("BChart")),
       app_(app) {
     caption = "View and print output";
     // 80 columns of Courier New at 15 pixels, and 27 lines of 17.
@@ -36,11 +37,13 @@ TFview::TFview(App& app)
     Memo1.colour = ui::kWhite;
     Memo1.tabStop = false;
     Memo1.lines.assign(kMemoLines, "");
-    MakeButton(Previous, "&Previous", 40, 1);
-    MakeButton(Next, "&Next", 190, 0);
-    MakeButton(Print, "Pr&int", 340, 2);
-    MakeButton(BFile, "&File", 490, 3);
-    MakeButton(Close, "&Close", 640, 4);
+    MakeButton(Previous, "&Previous", 30, 1);
+    MakeButton(Next, "&Next", 155, 0);
+    MakeButton(Print, "Pr&int", 280, 2);
+    MakeButton(BFile, "&File", 405, 3);
+    MakeButton(BChart, "C&hart", 530, 5);
+    MakeButton(Close, "&Close", 655, 4);
+    BChart.visible = false;
 
     OnActivate = [this] { FormActivate(); };
     Next.OnClick = [this] { NextClick(); };
@@ -48,6 +51,7 @@ TFview::TFview(App& app)
     Close.OnClick = [this] { CloseClick(); };
     Print.OnClick = [this] { PrintClick(); };
     BFile.OnClick = [this] { BFileClick(); };
+    BChart.OnClick = [this] { BChartClick(); };
 }
 
 int TFview::ReportNumber() const {
@@ -123,15 +127,25 @@ void TFview::BFileClick() {
     SaveReport(app_, ReportNumber());
 }
 
+void TFview::BChartClick() {
+    if (chart_) app_.ui.services().ShowChart(*chart_);
+}
+
+void TFview::SetChart(std::optional<ui::Chart> chart) {
+    chart_ = std::move(chart);
+    BChart.visible = chart_.has_value();
+}
+
 TFview& ReportViewer(App& app) {
     if (auto* viewer = dynamic_cast<TFview*>(app.ui.FindForm("TFview"))) return *viewer;
     return app.MakeForm<TFview>();
 }
 
-void ShowReport(App& app) {
+void ShowReport(App& app, std::optional<ui::Chart> chart) {
     EndReport(app.state);
     TFview& viewer = ReportViewer(app);
     viewer.ReleaseReport();
+    viewer.SetChart(std::move(chart));
     app.ui.Hide(app.main());
     if (app.ui.ActiveForm() == &viewer) {
         viewer.FormActivate();  // already on top: Show would not activate it again

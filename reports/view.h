@@ -3,6 +3,7 @@
 // column heading, and prints or files the whole report.
 
 #include <cstdint>
+#include <optional>
 
 #include "core/app.h"
 #include "core/file.h"
@@ -20,6 +21,7 @@ class TFview : public ui::Form {
     ui::Button& Close;
     ui::Button& Print;
     ui::Button& BFile;
+    ui::Button& BChart;  // shown only for a report that has a chart
 
     // The report being viewed: the command code less 300.
     int ReportNumber() const;
@@ -30,6 +32,11 @@ class TFview : public ui::Form {
     void CloseClick();
     void PrintClick();
     void BFileClick();
+    void BChartClick();
+
+    // The chart of the report now shown, or none; the Chart button comes and goes with it.
+    void SetChart(std::optional<ui::Chart> chart);
+    const std::optional<ui::Chart>& chart() const { return chart_; }
 
     // Lets go of the work file, so that the next activation reads a new report from its start.
     void ReleaseReport() { work_.Close(); }
@@ -49,6 +56,7 @@ class TFview : public ui::Form {
     std::int64_t offset_ = 0;
     bool atEnd_ = false;
     bool atStart_ = false;
+    std::optional<ui::Chart> chart_;
 };
 
 // The one viewer of the program, made on first use.

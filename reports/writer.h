@@ -5,6 +5,7 @@
 // number, all supplied here.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,7 +65,8 @@ void PrintReport(App& app, int reportNumber);
 void SaveReport(App& app, int reportNumber);
 
 // Shows the viewer on the report whose number is CommandCode - 300, hiding the main window
-// (defined with the viewer, in reports/view.cpp).
-void ShowReport(App& app);
+// (defined with the viewer, in reports/view.cpp). A report whose figures chart well hands
+// over its chart, and the viewer offers it; any other report shows without one.
+void ShowReport(App& app, std::optional<ui::Chart> chart = std::nullopt);
 
 }  // namespace tessary

@@ -88,6 +88,13 @@ void ScriptServices::ShellOpen(const std::string& file, const std::string& verb,
                       workingFolder_.empty() ? programFolder_ : workingFolder_);
 }
 
+std::string ScriptServices::SaveChart(const Chart& chart, const std::string& path) {
+    if (ChartFileKind(path).empty()) return "a chart is saved as .png or .pdf, not " + path;
+    if (chart.Empty()) return "the chart has nothing to draw";
+    if (!chartSaver_) return "this build cannot draw charts";
+    return chartSaver_(chart, path);
+}
+
 void ScriptServices::AnswerDialog(std::optional<std::string> path) {
     answer_ = std::move(path);
     answered_ = true;

@@ -69,6 +69,14 @@ class ScriptServices : public Services {
     void ShellOpen(const std::string& file, const std::string& verb, const std::string& parameters,
                    ShowState) override;
     std::chrono::year_month_day Today() override { return today_; }
+    // Recorded for "print chart" and the script's chart command.
+    void ShowChart(const Chart& chart) override { shownChart = chart; }
+    std::string SaveChart(const Chart& chart, const std::string& path) override;
+
+    // Draws a chart into a file (empty when done, else the problem); without one, as in a
+    // build without Qt, charts cannot be saved.
+    using ChartSaver = std::function<std::string(const Chart&, const std::string&)>;
+    void SetChartSaver(ChartSaver saver) { chartSaver_ = std::move(saver); }
 
     // From now on a shell open of a program file starts it for real (a relative name is looked
     // for in the program folder, and the program works in the working folder, as on the
@@ -83,12 +91,14 @@ class ScriptServices : public Services {
     std::string clipboard;
     std::vector<std::string> shell;  // file, verb, parameters of the last shell open
     int printerSetups = 0;
+    std::optional<Chart> shownChart;  // the last chart shown
 
   private:
     std::optional<std::string> RunDialog();
 
     Backend& backend_;
     std::chrono::year_month_day today_;
+    ChartSaver chartSaver_;
     bool runPrograms_ = false;  // false: shell opens are only recorded
     bool dialogOpen_ = false;
     bool answered_ = false;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/chart.h"
 #include "ui/form.h"
 
 namespace tessary::ui {
@@ -67,6 +68,12 @@ class Services {
     virtual void ShellOpen(const std::string& file, const std::string& verb,
                            const std::string& parameters, ShowState show) = 0;
     virtual std::chrono::year_month_day Today() = 0;
+    // Shows a chart in a window of its own, from which the user prints it or saves it;
+    // returns when that window is closed.
+    virtual void ShowChart(const Chart& chart) = 0;
+    // Saves a chart as a PNG picture or a PDF document, by the name's extension. Empty when
+    // done, else what went wrong, in words for the user.
+    virtual std::string SaveChart(const Chart& chart, const std::string& path) = 0;
 
     // Where a program named without a folder is looked for, and the folder a started program
     // works in (where the data folders sit, so that names relative to it reach them).

@@ -131,6 +131,10 @@ std::vector<std::string> ScriptRunner::TextOf(const std::string& target) const {
     if (target == "clipboard") return {services_.clipboard};
     if (target == "shell") return services_.shell;
     if (target == "printer") return services_.printer.Lines();
+    if (target == "chart") {
+        if (!services_.shownChart) return {};
+        return DescribeChart(*services_.shownChart);
+    }
     if (target == "focus") {
         Control* c = Active().focused();
         return {c ? c->name() : ""};
@@ -337,6 +341,12 @@ const std::vector<ScriptRunner::Command>& ScriptRunner::Commands() {
                                    Cp1252ToUtf8(a[3]) + "\" but it is \"" + Cp1252ToUtf8(actual) +
                                    "\""};
              }
+         }},
+        {"chart", 1, WhileDialog::Refused,
+         [](ScriptRunner& r, const Args& a) {
+             if (!r.services_.shownChart) throw Stop{2, "no chart has been shown"};
+             const std::string problem = r.services_.SaveChart(*r.services_.shownChart, a[1]);
+             if (!problem.empty()) throw Stop{2, problem};
          }},
         {"screenshot", 1, WhileDialog::Allowed,
          [](ScriptRunner& r, const Args& a) { r.ui_.backend().Screenshot(r.Active(), a[1]); }},

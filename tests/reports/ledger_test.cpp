@@ -6,20 +6,12 @@
 #include "core/dates.h"
 #include "processing/surplus.h"
 #include "reports/expected.h"
+#include "reports/ledgers.h"
 
 namespace tessary {
 namespace {
 
-NominalAccountRecord Account(const char* name, double balance, double yearStart, double periodStart,
-                             double budget = 0) {
-    NominalAccountRecord r;
-    r.AccountName.set(name);
-    r.Balance = balance;
-    r.YearStartBalance = yearStart;
-    r.PeriodStartBalance = periodStart;
-    r.Budget = budget;
-    return r;
-}
+using testing::LedgerAccount;
 
 double Day(const char* text) {
     return ParseDate(text, std::chrono::year{2026});
@@ -29,17 +21,17 @@ double Day(const char* text) {
 // one income and one expenditure account with budgets, and an account in use but idle.
 Ledger SmallLedger() {
     Ledger a(kNominalAccountCount);
-    a[0] = Account("Cash at Bank", 1500, 1000, 1200);
-    a[1] = Account("Share 1 Deposits", 3000, 2000, 2500);
-    a[3] = Account("Loan Repayments", 800, 300, 600);
-    a[4] = Account("Fees", 50, 0, 20);
-    a[5] = Account("Share 1 Withdrawals", 700, 200, 500);
-    a[7] = Account("Loans Issued", 2000, 1000, 1800);
-    a[8] = Account("Loan Interest", 120, 20, 100);
-    a[20] = Account("Office Equipment", 400, 400, 400);
-    a[80] = Account("Undivided Earnings", 900, 900, 900);
-    a[100] = Account("Entrance Fees", 60, 0, 30, 100);
-    a[124] = Account("Insurance Premiums", 250, 50, 150, 1200);
+    a[0] = LedgerAccount("Cash at Bank", 1500, 1000, 1200);
+    a[1] = LedgerAccount("Share 1 Deposits", 3000, 2000, 2500);
+    a[3] = LedgerAccount("Loan Repayments", 800, 300, 600);
+    a[4] = LedgerAccount("Fees", 50, 0, 20);
+    a[5] = LedgerAccount("Share 1 Withdrawals", 700, 200, 500);
+    a[7] = LedgerAccount("Loans Issued", 2000, 1000, 1800);
+    a[8] = LedgerAccount("Loan Interest", 120, 20, 100);
+    a[20] = LedgerAccount("Office Equipment", 400, 400, 400);
+    a[80] = LedgerAccount("Undivided Earnings", 900, 900, 900);
+    a[100] = LedgerAccount("Entrance Fees", 60, 0, 30, 100);
+    a[124] = LedgerAccount("Insurance Premiums", 250, 50, 150, 1200);
     return a;
 }
 
@@ -64,11 +56,11 @@ TEST(LedgerReports, StatementsOfASmallLedger) {
 
 TEST(LedgerReports, BudgetVariancesAtPeriodSix) {
     Ledger a(kNominalAccountCount);
-    a[100] = Account("Entrance Fees", 660, 0, 0, 1200);
-    a[122] = Account("Rent and Rates", 100, 0, 0, 0);  // no budget: left out
-    a[124] = Account("Insurance Premiums", 660, 0, 0, 1200);
+    a[100] = LedgerAccount("Entrance Fees", 660, 0, 0, 1200);
+    a[122] = LedgerAccount("Rent and Rates", 100, 0, 0, 0);  // no budget: left out
+    a[124] = LedgerAccount("Insurance Premiums", 660, 0, 0, 1200);
     // A budget whose share to date rounds to nothing has no variance, and no division fault.
-    a[125] = Account("Audit Fees", 0, 0, 0, 0.009);
+    a[125] = LedgerAccount("Audit Fees", 0, 0, 0, 0.009);
     EXPECT_REPORT(Lines([&](const LineSink& o) { BudgetVariances(a, 6, o); }),
                   "budget_variances.txt");
 }

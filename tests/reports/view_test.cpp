@@ -14,7 +14,9 @@
 #include "core/fixture.h"
 #include "core/mainform.h"
 #include "core/modal.h"
+#include "core/protocol.h"
 #include "core/start.h"
+#include "reports/commands.h"
 #include "reports/writer.h"
 #include "ui/headless.h"
 
@@ -320,6 +322,34 @@ TEST_F(ReportViewTest, AFilingThatFailsPartWayLeavesTheEarlierFileWhole) {
     ui.Click(v.BFile);  // with room again the same name is filed whole
     EXPECT_EQ(FileText(program / "r.txt").substr(0, kMembersTransactions.size() + 10),
               kMembersTransactions + "\r\nline 1\r\n");
+}
+
+TEST_F(ReportViewTest, ChartButtonOnlyForAReportWithAChart) {
+    const auto run = [this](int code) -> TFview& {
+        app->state.CommandCode = code;
+        ReportCommand(*app);
+        return ReportViewer(*app);
+    };
+    TFview& v = run(kCmdReportCashFlow);
+    ASSERT_TRUE(v.BChart.visible);
+    EXPECT_TRUE(ui.Click(v.BChart));
+    ASSERT_TRUE(services.shownChart);
+    EXPECT_EQ(services.shownChart->title, "Cash Flow");
+    // The chart is of the figures the report printed: a new ledger's cash flow is nothing.
+    EXPECT_EQ(services.shownChart->categories, (std::vector<std::string>{"CASH FLOW"}));
+    ui.Click(v.Close);
+
+    // Another report, from the menu or from a posting, shows without one.
+    run(kCmdReportTrialBalance);
+    EXPECT_FALSE(v.BChart.visible);
+    EXPECT_FALSE(v.chart());
+    EXPECT_FALSE(ui.Click(v.BChart));
+    ui.Click(v.Close);
+    run(kCmdReportDelinquentLoans);
+    EXPECT_TRUE(v.BChart.visible);
+    EXPECT_EQ(v.chart()->title, "Delinquent Loans");
+    View({"posted"}, 22);
+    EXPECT_FALSE(v.BChart.visible);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ui/params.h"
+#include "ui/qt/chart.h"
 #include "ui/qt/convert.h"
 
 namespace tessary::ui {
@@ -243,6 +244,14 @@ std::chrono::year_month_day QtServices::Today() {
     return std::chrono::year_month_day{std::chrono::year{today.year()},
                                        std::chrono::month{static_cast<unsigned>(today.month())},
                                        std::chrono::day{static_cast<unsigned>(today.day())}};
+}
+
+void QtServices::ShowChart(const Chart& chart) {
+    ShowChartWindow(chart, Device(), FallbackPdf(chart.title));
+}
+
+std::string QtServices::SaveChart(const Chart& chart, const std::string& path) {
+    return SaveChartFile(chart, path);
 }
 
 }  // namespace tessary::ui

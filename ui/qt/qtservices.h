@@ -29,6 +29,8 @@ class QtServices : public Services {
     void ShellOpen(const std::string& file, const std::string& verb, const std::string& parameters,
                    ShowState show) override;
     std::chrono::year_month_day Today() override;
+    void ShowChart(const Chart& chart) override;
+    std::string SaveChart(const Chart& chart, const std::string& path) override;
 
     // The printer that printer set-up chooses and print jobs draw on.
     QPrinter& Device();
