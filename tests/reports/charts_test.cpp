@@ -12,19 +12,11 @@
 namespace tessary {
 namespace {
 
+using testing::Day;
+using testing::Loan;
+
 using Values = std::vector<double>;
 using Names = std::vector<std::string>;
-
-double Day(const char* text) {
-    return ParseDate(text, std::chrono::year{2026});
-}
-
-MemberRecord Loan(double amount, const char* date) {
-    MemberRecord m;
-    m.LoanAmount = amount;
-    m.LoanDate = date ? Day(date) : 0;
-    return m;
-}
 
 using testing::LedgerAccount;
 

@@ -1,6 +1,9 @@
 #pragma once
-// Nominal accounts made by hand for the ledger reports' tests.
+// Nominal accounts and loans made by hand for the report tests.
 
+#include <chrono>
+
+#include "core/dates.h"
 #include "core/records.h"
 
 namespace tessary::testing {
@@ -14,6 +17,19 @@ inline NominalAccountRecord LedgerAccount(const char* name, double balance, doub
     r.PeriodStartBalance = periodStart;
     r.Budget = budget;
     return r;
+}
+
+// A date of 2026 (or of the year it names) as a day number.
+inline double Day(const char* text) {
+    return ParseDate(text, std::chrono::year{2026});
+}
+
+// A member with only a loan of `amount` granted on `date` (none when null).
+inline MemberRecord Loan(double amount, const char* date) {
+    MemberRecord m;
+    m.LoanAmount = amount;
+    m.LoanDate = date ? Day(date) : 0;
+    return m;
 }
 
 }  // namespace tessary::testing

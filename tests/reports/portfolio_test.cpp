@@ -5,20 +5,13 @@
 #include "core/dates.h"
 #include "members/loans.h"
 #include "reports/expected.h"
+#include "reports/ledgers.h"
 
 namespace tessary {
 namespace {
 
-double Day(const char* text) {
-    return ParseDate(text, std::chrono::year{2026});
-}
-
-MemberRecord Loan(double amount, const char* date) {
-    MemberRecord m;
-    m.LoanAmount = amount;
-    m.LoanDate = date ? Day(date) : 0;
-    return m;
-}
+using testing::Day;
+using testing::Loan;
 
 // A monthly loan of 1000 repaid at 100 a month, `days` + 1 days old on the working date.
 MemberRecord MonthlyLoan(double balance, double shares, int days, const RunState& state) {

@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "ui/script.h"
+#include "ui/script_harness.h"
 
 namespace tessary::ui {
 namespace {
@@ -46,23 +46,8 @@ class Viewer : public Form {
     Button& Show;
 };
 
-struct ChartScript {
-    HeadlessBackend backend;
-    ScriptServices services{backend, std::chrono::year{2026} / 12 / 8};
-    Ui ui{backend, services};
-    Viewer form;
-    std::ostringstream out, err;
+struct ChartScript : ScriptHarness<Viewer> {
     std::vector<std::string> saved;
-
-    int Run(const std::string& script) {
-        std::istringstream in(script);
-        ScriptRunner runner(ui, services, in, out, err);
-        backend.SetStepper([&] { return runner.Step(); });
-        ui.Register(form);
-        ui.Show(form);
-        backend.RunUntil([&] { return ui.Terminated(); });
-        return runner.ExitStatus();
-    }
 };
 
 TEST(ScriptCharts, SavesAndPrintsTheChartShown) {

@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "ui/script_harness.h"
+
 namespace tessary::ui {
 namespace {
 
@@ -35,23 +37,7 @@ class Sample : public Form {
     Label& Out;
 };
 
-struct Harness {
-    HeadlessBackend backend;
-    ScriptServices services{backend, std::chrono::year{2026} / 12 / 8};
-    Ui ui{backend, services};
-    Sample form;
-    std::ostringstream out, err;
-
-    int Run(const std::string& script) {
-        std::istringstream in(script);
-        ScriptRunner runner(ui, services, in, out, err);
-        backend.SetStepper([&] { return runner.Step(); });
-        ui.Register(form);
-        ui.Show(form);
-        backend.RunUntil([&] { return ui.Terminated(); });
-        return runner.ExitStatus();
-    }
-};
+using Harness = ScriptHarness<Sample>;
 
 TEST(ScriptRunner, DrivesTheFormAndPrintsWhatItShows) {
     Harness h;
