@@ -16,7 +16,7 @@ deb="$(ls "$work"/tessary_*_*.deb 2>/dev/null | head -n1)"
 [ -n "$deb" ] || { echo "FAIL: no tessary_*.deb made"; ls "$work"; exit 1; }
 
 depends="$(dpkg-deb -f "$deb" Depends)"
-for lib in libqt6widgets6 libqt6printsupport6 libzip4 libfmt9 libstdc++6; do
+for lib in libqt6widgets6 libqt6printsupport6 libqt6charts6 libzip4 libfmt9 libstdc++6; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = tessary ] || fail "package name"
