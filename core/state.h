@@ -86,6 +86,8 @@ struct RunState {
     File ReportWork;
     // Report lines not yet written to the work file: a report is written in large pieces.
     std::string ReportPending;
+    // The first error writing the report in hand to the work file (0: all of it is there).
+    int ReportWorkError = 0;
     std::string ReportTypePattern;
     // The file last chosen in the report viewer's save dialog, for "Edit Filed Report".
     std::string LastFiledReport;

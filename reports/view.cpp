@@ -152,6 +152,10 @@ void ShowReport(App& app, std::optional<ui::Chart> chart) {
     } else {
         app.ui.Show(viewer);
     }
+    // What could be written is shown, but never passed off as the whole report.
+    if (const int error = app.state.ReportWorkError) {
+        app.ShowModalMessage("Report not complete - " + FileErrorText(error));
+    }
 }
 
 }  // namespace tessary

@@ -171,11 +171,19 @@ namespace {
 // writes thousands of them.
 constexpr std::size_t kPendingLimit = 64 * 1024;
 
+// Remembers the first failure, so that the viewer can say the report is not whole.
+bool NoteWorkError(RunState& state, bool ok) {
+    if (!ok && state.ReportWorkError == 0) {
+        state.ReportWorkError = state.ReportWork.Error() != 0 ? state.ReportWork.Error() : EIO;
+    }
+    return ok;
+}
+
 bool FlushReport(RunState& state) {
     if (state.ReportPending.empty()) return true;
     const bool ok = state.ReportWork.Append(state.ReportPending.data(), state.ReportPending.size());
     state.ReportPending.clear();
-    return ok;
+    return NoteWorkError(state, ok);
 }
 
 }  // namespace
@@ -183,9 +191,11 @@ bool FlushReport(RunState& state) {
 bool BeginReport(RunState& state) {
     const std::string path = ReportWorkPath(state);
     state.ReportPending.clear();
+    state.ReportWorkError = 0;
     state.ReportWork.Close();
     CreateEmptyFile(path);  // fails harmlessly when the file is there from the last run
-    return state.ReportWork.Open(path, File::Access::ReadWrite) && state.ReportWork.Truncate(0);
+    return NoteWorkError(state, state.ReportWork.Open(path, File::Access::ReadWrite) &&
+                                    state.ReportWork.Truncate(0));
 }
 
 bool AppendReportLine(RunState& state, std::string_view text) {

@@ -288,6 +288,39 @@ const char* FaultName(Fault fault) {
 
 }  // namespace
 
+std::vector<std::string> ScriptTest::FaultAt(Fault fault, long at) {
+    std::vector<std::string> env = {"LD_PRELOAD=" TESSARY_CRASHLIB,
+                                    "ASAN_OPTIONS=verify_asan_link_order=0"};
+    switch (fault) {
+        case Fault::Kill:
+            env.push_back("TESSARY_CRASH_AT=" + std::to_string(at));
+            break;
+        case Fault::FailOnce:
+            env.push_back("TESSARY_FAIL_AT=" + std::to_string(at));
+            env.push_back("TESSARY_FAIL_ERRNO=5");
+            break;
+        case Fault::DiscFull:
+            env.push_back("TESSARY_FAIL_AT=" + std::to_string(at));
+            env.push_back("TESSARY_FAIL_ERRNO=28");
+            env.push_back("TESSARY_FAIL_PERSIST=1");
+            break;
+    }
+    return env;
+}
+
+ScriptRun ScriptTest::RunCountingOperations(const std::string& script,
+                                            const std::vector<std::string>& options,
+                                            long& operations) {
+    const std::string countFile = (program / "calls.txt").string();
+    const ScriptRun run =
+        RunWithEnvironment({"LD_PRELOAD=" TESSARY_CRASHLIB, "ASAN_OPTIONS=verify_asan_link_order=0",
+                            "TESSARY_CALL_COUNT=" + countFile},
+                           script, options);
+    operations = std::stol(Slurp(countFile));
+    fs::remove(countFile);
+    return run;
+}
+
 SweepFigures ScriptTest::ExpectUpdateSurvivesFaults(
     const std::string& script, const std::string& batchFile,
     const std::vector<std::string>& options, Fault fault,
@@ -319,13 +352,8 @@ void ScriptTest::SweepAll(const std::string& script, const std::string& batchFil
     const auto beforeCopy = SetBytes(data / "Backup");
     const auto beforeBatch = batchBytes();
     EXPECT_TRUE(beforeCopy == before) << "the safety copy must be current before the run";
-    const std::vector<std::string> preload = {"LD_PRELOAD=" TESSARY_CRASHLIB,
-                                              "ASAN_OPTIONS=verify_asan_link_order=0"};
-
-    const std::string countFile = (program / "calls.txt").string();
-    auto env = preload;
-    env.push_back("TESSARY_CALL_COUNT=" + countFile);
-    const ScriptRun clean = RunWithEnvironment(env, script, options);
+    long calls = 0;
+    const ScriptRun clean = RunCountingOperations(script, options, calls);
     EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
     if (successShown) {
         EXPECT_TRUE(successShown(clean)) << clean.out;
@@ -334,29 +362,13 @@ void ScriptTest::SweepAll(const std::string& script, const std::string& batchFil
     const auto afterBatch = batchBytes();
     EXPECT_TRUE(after != before) << "the run changed nothing";
     EXPECT_TRUE(SetBytes(data / "Backup") == after) << "no safety copy after a clean run";
-    const long calls = std::stol(Slurp(countFile));
     EXPECT_GT(calls, 10);
     figures.points = calls;
 
     for (long at = 1; at <= calls && !HasFailure(); ++at) {
         fs::remove_all(data);
         fs::copy(saved, data, fs::copy_options::recursive);
-        env = preload;
-        switch (fault) {
-            case Fault::Kill:
-                env.push_back("TESSARY_CRASH_AT=" + std::to_string(at));
-                break;
-            case Fault::FailOnce:
-                env.push_back("TESSARY_FAIL_AT=" + std::to_string(at));
-                env.push_back("TESSARY_FAIL_ERRNO=5");
-                break;
-            case Fault::DiscFull:
-                env.push_back("TESSARY_FAIL_AT=" + std::to_string(at));
-                env.push_back("TESSARY_FAIL_ERRNO=28");
-                env.push_back("TESSARY_FAIL_PERSIST=1");
-                break;
-        }
-        const ScriptRun run = RunWithEnvironment(env, script, options);
+        const ScriptRun run = RunWithEnvironment(FaultAt(fault, at), script, options);
         if (fault == Fault::Kill) {
             ASSERT_NE(run.status, 0) << "the run was not killed at call " << at;
         } else {

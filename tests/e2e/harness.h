@@ -104,6 +104,12 @@ class ScriptTest : public ::testing::Test {
         return program / folder / name;
     }
 
+    // The environment that brings `fault` about at file operation `at` of a run.
+    static std::vector<std::string> FaultAt(Fault fault, long at);
+    // Runs `script` once as it is, counting its file operations into `operations`.
+    ScriptRun RunCountingOperations(const std::string& script,
+                                    const std::vector<std::string>& options, long& operations);
+
     // Runs `postScript` (a posting run) killed in turn at each of its file operations, and
     // checks after each kill that the next update open either accepts the data fully posted
     // (batch gone) or finds it inconsistent and restores it to its state before the run

@@ -111,5 +111,34 @@ TEST_F(ReportsMenu, TheFourChartedReportsSaveTheirChartsAndNoOtherOffersOne) {
 #endif
 }
 
+TEST_F(ReportsMenu, AReportTheDiscCouldNotHoldIsNeverShownAsWhole) {
+    PostedFolder();
+    const std::string script =
+        "type Password tessary\nclick Next\nmenu TrialBalance1\nprint forms\n";
+    long calls = 0;
+    const ScriptRun clean = RunCountingOperations(script, kToday, calls);
+    ASSERT_EQ(clean.status, 0) << clean.out << clean.err;
+    EXPECT_EQ(clean.out, "TFview\n");
+    const std::string whole = Slurp(Data("ADMWORK"));
+    ASSERT_GT(whole.size(), 80u * 20);
+
+    // A disc that fills up at each operation in turn: a work file that is not the whole
+    // report always comes with the message over the viewer.
+    int cut = 0, silent = 0;
+    for (long at = 1; at <= calls; ++at) {
+        const auto run = RunWithEnvironment(FaultAt(Fault::DiscFull, at),
+                                            script + "print TFmodal.Label1\n", kToday);
+        if (run.status != 0) continue;  // the sign-on itself could not go on
+        if (Slurp(Data("ADMWORK")) == whole) continue;
+        ++cut;
+        if (run.out.find("Report not complete - the disc is full") == std::string::npos) {
+            ++silent;
+            ADD_FAILURE() << "operation " << at << ": " << run.out;
+        }
+    }
+    EXPECT_GT(cut, 0);
+    EXPECT_EQ(silent, 0);
+}
+
 }  // namespace
 }  // namespace tessary::testing

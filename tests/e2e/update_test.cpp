@@ -169,25 +169,18 @@ TEST_F(UpdateFaults, AReconciliationThatCouldNotSaveItsMarksSaysSo) {
     const std::string pristine = program.string() + ".pristine";
     fs::remove_all(pristine);
     fs::copy(program, pristine, fs::copy_options::recursive);
-    const std::vector<std::string> preload = {"LD_PRELOAD=" TESSARY_CRASHLIB,
-                                              "ASAN_OPTIONS=verify_asan_link_order=0"};
-    auto counted = preload;
-    counted.push_back("TESSARY_CALL_COUNT=" + (fs::path(pristine) / "calls.txt").string());
-    ASSERT_EQ(RunWithEnvironment(counted, reconcile, kToday).out, "\n");
+    long calls = 0;
+    ASSERT_EQ(RunCountingOperations(reconcile, kToday, calls).out, "\n");
     const std::string after = log();
     ASSERT_NE(after, before);
-    const int calls = std::stoi(Slurp(fs::path(pristine) / "calls.txt"));
 
     // A disc that fills up at each operation in turn: whenever the marks did not all reach
     // the disc, the message line says so after the form has closed.
     int silentFailures = 0, reported = 0;
-    for (int at = 1; at <= calls; ++at) {
+    for (long at = 1; at <= calls; ++at) {
         fs::remove_all(program);
         fs::copy(pristine, program, fs::copy_options::recursive);
-        auto env = preload;
-        env.insert(env.end(), {"TESSARY_FAIL_AT=" + std::to_string(at), "TESSARY_FAIL_ERRNO=28",
-                               "TESSARY_FAIL_PERSIST=1"});
-        const auto run = RunWithEnvironment(env, reconcile, kToday);
+        const auto run = RunWithEnvironment(FaultAt(Fault::DiscFull, at), reconcile, kToday);
         if (run.status != 0) continue;  // the fault came before the form could open
         if (log() != after) {
             if (run.out == "\n") ++silentFailures;
