@@ -18,9 +18,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "core/cli.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/fileset.h"
@@ -221,8 +223,16 @@ BENCHMARK(BM_YearEnd)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = tessary::AnswerHelpOrVersion(
+            std::vector<std::string>(argv + 1, argv + argc), "tessary-periods-bench",
+            "Usage: tessary-periods-bench [--benchmark_filter=REGEX] [other Google Benchmark "
+            "options]\n"
+            "Times period end and year end on a generated year of history beside their floors.\n",
+            std::cout)) {
+        return *status;
+    }
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::error_code ec;

@@ -15,11 +15,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program.h"
+#include "core/cli.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/fileset.h"
@@ -326,8 +328,15 @@ BENCHMARK(BM_CheckAndPost)->UseManualTime()->Iterations(kIterations)->Unit(bench
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = tessary::AnswerHelpOrVersion(
+            std::vector<std::string>(argv + 1, argv + argc), "tessary-bench",
+            "Usage: tessary-bench [--benchmark_filter=REGEX] [other Google Benchmark options]\n"
+            "Times checking and posting a member batch beside its floor.\n",
+            std::cout)) {
+        return *status;
+    }
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
     benchmark::RunSpecifiedBenchmarks();
     if (!floorTimes.empty() && !postingTimes.empty()) {
         const double posting = Median(postingTimes), floor = Median(floorTimes);

@@ -18,10 +18,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/cli.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/records.h"
@@ -279,8 +281,16 @@ BENCHMARK(BM_MembersTransactions)->UseRealTime()->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = tessary::AnswerHelpOrVersion(
+            std::vector<std::string>(argv + 1, argv + argc), "tessary-report-bench",
+            "Usage: tessary-report-bench [--benchmark_filter=REGEX] [other Google Benchmark "
+            "options]\n"
+            "Times the reports on a generated year of history beside their floors.\n",
+            std::cout)) {
+        return *status;
+    }
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
     benchmark::RunSpecifiedBenchmarks();
     const double tb = trialBalance.Median(), tbFloor = trialBalanceFloor.Median();
     if (tb > 0 && tbFloor > 0) {
