@@ -52,11 +52,11 @@ bool DisplayAvailable(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     using namespace tessary;
     tessary::Places places = LocatePlaces();
-    if (const auto status = AnswerHelpOrVersion(std::vector<std::string>(argv + 1, argv + argc),
-                                                kProgram, Usage(places), std::cout)) {
+    const std::vector<std::string> given(argv + 1, argv + argc);  // Qt's options still among them
+    if (const auto status = AnswerHelpOrVersion(given, kProgram, Usage(places), std::cout)) {
         return *status;
     }
-    if (!DisplayAvailable(std::vector<std::string>(argv + 1, argv + argc))) {
+    if (!DisplayAvailable(given)) {
         std::cerr
             << "Tessary needs a display to show its windows, and none was found (DISPLAY is not "
                "set).\n"

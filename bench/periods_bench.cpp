@@ -12,17 +12,15 @@
 // removed at the end.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <vector>
 
-#include "core/cli.h"
+#include "bench/common.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/fileset.h"
@@ -50,8 +48,6 @@ struct Setup {
     std::string error;
 };
 
-fs::path madeRoot;
-
 void PutBack(const Setup& s) {
     for (const char* f : kFiles) {
         fs::copy_file(s.saved / f, s.data / f, fs::copy_options::overwrite_existing);
@@ -70,15 +66,11 @@ RunState StateOn(const Setup& s) {
 const Setup& TheSetup() {
     static const Setup setup = [] {
         Setup s;
-        const char* dir = std::getenv("TESSARY_BENCH_DIR");
-        s.root = fs::path(dir && *dir ? dir : fs::temp_directory_path().string()) /
-                 ("tessary-periods-bench-" + std::to_string(::getpid()));
+        s.root = bench::ScratchFolder("tessary-periods-bench");
         s.data = s.root / "CU1";
         s.saved = s.root / "saved";
         std::error_code ec;
-        fs::remove_all(s.root, ec);
         fs::create_directories(s.saved, ec);
-        madeRoot = s.root;
         gen::Settings settings;
         settings.members = kMembers;
         settings.batchEntries = 0;
@@ -104,13 +96,7 @@ const Setup& TheSetup() {
 // Seconds per run, median over the runs the library made with its chosen count.
 struct Runs {
     std::vector<double> seconds;
-    double Median() const {
-        if (seconds.empty()) return 0;
-        std::vector<double> v = seconds;
-        std::sort(v.begin(), v.end());
-        const std::size_t n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    }
+    double Median() const { return bench::Median(seconds); }
 };
 Runs dataFloor, copyFloor;
 
@@ -223,19 +209,7 @@ BENCHMARK(BM_YearEnd)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto status = tessary::AnswerHelpOrVersion(
-            std::vector<std::string>(argv + 1, argv + argc), "tessary-periods-bench",
-            "Usage: tessary-periods-bench [--benchmark_filter=REGEX] [other Google Benchmark "
-            "options]\n"
-            "Times period end and year end on a generated year of history beside their floors.\n",
-            std::cout)) {
-        return *status;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    if (!madeRoot.empty()) fs::remove_all(madeRoot, ec);
-    return 0;
+    return tessary::bench::RunBenchmarks(
+        argc, argv, "tessary-periods-bench",
+        "Times period end and year end on a generated year of history beside their floors.", [] {});
 }

@@ -9,19 +9,17 @@
 
 #include <benchmark/benchmark.h>
 #include <fmt/core.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program.h"
-#include "core/cli.h"
+#include "bench/common.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/fileset.h"
@@ -36,6 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace tessary;
+using bench::Median;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::int32_t kMembers = 100'000;
@@ -129,21 +128,14 @@ PostingRun CheckAndPost(Session& session) {
     return run;
 }
 
-// The folder the setup made, removed at the end.
-fs::path madeRoot;
-
 const Setup& TheSetup() {
     static const Setup setup = [] {
         Setup s;
-        const char* dir = std::getenv("TESSARY_BENCH_DIR");
-        s.root = fs::path(dir && *dir ? dir : fs::temp_directory_path().string()) /
-                 ("tessary-bench-" + std::to_string(::getpid()));
+        s.root = bench::ScratchFolder("tessary-bench");
         s.base = s.root / "base";
         s.program = s.root / "program";
         std::error_code ec;
-        fs::remove_all(s.root, ec);
         fs::create_directories(s.program, ec);
-        madeRoot = s.root;
         const std::string templates = ExecutableFolder();
         for (const char* t : {"sys.d32", "nomacc.d32"}) {
             if (CopyFileDurably(fs::path(templates) / t, s.program / t) != 0) {
@@ -187,13 +179,6 @@ const Setup& TheSetup() {
 // other work, so the ratio is taken of the medians, which a stray slow fsync does not move.
 std::vector<double> floorTimes;
 std::vector<double> postingTimes;
-
-double Median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 double Mean(const std::vector<double>& v) {
     double sum = 0;
@@ -328,27 +313,18 @@ BENCHMARK(BM_CheckAndPost)->UseManualTime()->Iterations(kIterations)->Unit(bench
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto status = tessary::AnswerHelpOrVersion(
-            std::vector<std::string>(argv + 1, argv + argc), "tessary-bench",
-            "Usage: tessary-bench [--benchmark_filter=REGEX] [other Google Benchmark options]\n"
-            "Times checking and posting a member batch beside its floor.\n",
-            std::cout)) {
-        return *status;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
-    benchmark::RunSpecifiedBenchmarks();
-    if (!floorTimes.empty() && !postingTimes.empty()) {
-        const double posting = Median(postingTimes), floor = Median(floorTimes);
-        fmt::print(
-            "check and post: median {:.1f} ms (mean {:.1f}); floor: median {:.1f} ms (mean "
-            "{:.1f}); "
-            "posting/floor {:.2f} (aim: 3 or less)\n",
-            posting * 1000, Mean(postingTimes) * 1000, floor * 1000, Mean(floorTimes) * 1000,
-            posting / floor);
-    }
-    benchmark::Shutdown();
-    std::error_code ec;
-    if (!madeRoot.empty()) fs::remove_all(madeRoot, ec);
-    return 0;
+    return tessary::bench::RunBenchmarks(
+        argc, argv, "tessary-bench", "Times checking and posting a member batch beside its floor.",
+        [] {
+            if (!floorTimes.empty() && !postingTimes.empty()) {
+                const double posting = bench::Median(postingTimes),
+                             floor = bench::Median(floorTimes);
+                fmt::print(
+                    "check and post: median {:.1f} ms (mean {:.1f}); floor: median {:.1f} ms (mean "
+                    "{:.1f}); "
+                    "posting/floor {:.2f} (aim: 3 or less)\n",
+                    posting * 1000, Mean(postingTimes) * 1000, floor * 1000,
+                    Mean(floorTimes) * 1000, posting / floor);
+            }
+        });
 }

@@ -12,18 +12,16 @@
 
 #include <benchmark/benchmark.h>
 #include <fmt/core.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/cli.h"
+#include "bench/common.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/records.h"
@@ -53,20 +51,11 @@ struct Setup {
     std::string error;
 };
 
-// The folder the setup made, removed at the end.
-fs::path madeRoot;
-
 const Setup& TheSetup() {
     static const Setup setup = [] {
         Setup s;
-        const char* dir = std::getenv("TESSARY_BENCH_DIR");
-        s.root = fs::path(dir && *dir ? dir : fs::temp_directory_path().string()) /
-                 ("tessary-report-bench-" + std::to_string(::getpid()));
+        s.root = bench::ScratchFolder("tessary-report-bench");
         s.data = s.root / "CU1";
-        std::error_code ec;
-        fs::remove_all(s.root, ec);
-        fs::create_directories(s.root, ec);
-        madeRoot = s.root;
         gen::Settings settings;
         settings.members = kMembers;
         settings.batchEntries = 0;
@@ -134,10 +123,7 @@ struct Runs {
         std::vector<double> v;
         for (const auto& r : runs)
             if (r.first == most) v.push_back(r.second);
-        if (v.empty()) return 0;
-        std::sort(v.begin(), v.end());
-        const std::size_t n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+        return bench::Median(std::move(v));
     }
 };
 
@@ -281,33 +267,22 @@ BENCHMARK(BM_MembersTransactions)->UseRealTime()->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto status = tessary::AnswerHelpOrVersion(
-            std::vector<std::string>(argv + 1, argv + argc), "tessary-report-bench",
-            "Usage: tessary-report-bench [--benchmark_filter=REGEX] [other Google Benchmark "
-            "options]\n"
-            "Times the reports on a generated year of history beside their floors.\n",
-            std::cout)) {
-        return *status;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
-    benchmark::RunSpecifiedBenchmarks();
-    const double tb = trialBalance.Median(), tbFloor = trialBalanceFloor.Median();
-    if (tb > 0 && tbFloor > 0) {
-        fmt::print(
-            "trial balance: median {:.1f} us; floor (one read of nomacc.d32): median "
-            "{:.1f} us; report/floor {:.2f}\n",
-            tb * 1e6, tbFloor * 1e6, tb / tbFloor);
-    }
-    const double mt = membersTransactions.Median(), mtFloor = membersFloor.Median();
-    if (mt > 0 && mtFloor > 0) {
-        fmt::print(
-            "members transactions: median {:.1f} ms; floor (one read of memacc.d32 and "
-            "memlog.d32): median {:.1f} ms; report/floor {:.2f}\n",
-            mt * 1e3, mtFloor * 1e3, mt / mtFloor);
-    }
-    benchmark::Shutdown();
-    std::error_code ec;
-    if (!madeRoot.empty()) fs::remove_all(madeRoot, ec);
-    return 0;
+    return tessary::bench::RunBenchmarks(
+        argc, argv, "tessary-report-bench",
+        "Times the reports on a generated year of history beside their floors.", [] {
+            const double tb = trialBalance.Median(), tbFloor = trialBalanceFloor.Median();
+            if (tb > 0 && tbFloor > 0) {
+                fmt::print(
+                    "trial balance: median {:.1f} us; floor (one read of nomacc.d32): median "
+                    "{:.1f} us; report/floor {:.2f}\n",
+                    tb * 1e6, tbFloor * 1e6, tb / tbFloor);
+            }
+            const double mt = membersTransactions.Median(), mtFloor = membersFloor.Median();
+            if (mt > 0 && mtFloor > 0) {
+                fmt::print(
+                    "members transactions: median {:.1f} ms; floor (one read of memacc.d32 and "
+                    "memlog.d32): median {:.1f} ms; report/floor {:.2f}\n",
+                    mt * 1e3, mtFloor * 1e3, mt / mtFloor);
+            }
+        });
 }

@@ -286,11 +286,15 @@ const char* FaultName(Fault fault) {
     return "";
 }
 
+// The fault library preloaded; a sanitizer runtime must not object to coming second.
+std::vector<std::string> Preloaded() {
+    return {"LD_PRELOAD=" TESSARY_CRASHLIB, "ASAN_OPTIONS=verify_asan_link_order=0"};
+}
+
 }  // namespace
 
 std::vector<std::string> ScriptTest::FaultAt(Fault fault, long at) {
-    std::vector<std::string> env = {"LD_PRELOAD=" TESSARY_CRASHLIB,
-                                    "ASAN_OPTIONS=verify_asan_link_order=0"};
+    std::vector<std::string> env = Preloaded();
     switch (fault) {
         case Fault::Kill:
             env.push_back("TESSARY_CRASH_AT=" + std::to_string(at));
@@ -312,10 +316,9 @@ ScriptRun ScriptTest::RunCountingOperations(const std::string& script,
                                             const std::vector<std::string>& options,
                                             long& operations) {
     const std::string countFile = (program / "calls.txt").string();
-    const ScriptRun run =
-        RunWithEnvironment({"LD_PRELOAD=" TESSARY_CRASHLIB, "ASAN_OPTIONS=verify_asan_link_order=0",
-                            "TESSARY_CALL_COUNT=" + countFile},
-                           script, options);
+    std::vector<std::string> env = Preloaded();
+    env.push_back("TESSARY_CALL_COUNT=" + countFile);
+    const ScriptRun run = RunWithEnvironment(env, script, options);
     operations = std::stol(Slurp(countFile));
     fs::remove(countFile);
     return run;
