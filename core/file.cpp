@@ -1,11 +1,13 @@
 #include "core/file.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <system_error>
 #include <vector>
 
@@ -97,6 +99,13 @@ std::uint64_t File::Size() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return 0;
     return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool File::IsAt(const std::filesystem::path& path) const {
+    struct stat mine {
+    }, named{};
+    return fd_ >= 0 && ::fstat(fd_, &mine) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
 }
 
 bool File::Truncate(std::uint64_t size) {
@@ -245,6 +254,40 @@ std::string ExecutableFolder() {
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return std::filesystem::current_path(ec).string();
     return exe.parent_path().string();
+}
+
+int SwitchFolders(const std::filesystem::path& staged, const std::filesystem::path& live,
+                  const std::filesystem::path& old) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::exists(live)) return RenamePath(staged, live);
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, live.c_str(), RENAME_EXCHANGE) == 0) {
+        fs::remove_all(staged, ec);  // now the previous copy
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    fs::remove_all(old, ec);
+    if (const int error = RenamePath(live, old)) return error;
+    if (const int error = RenamePath(staged, live)) return error;
+    fs::remove_all(old, ec);
+    return 0;
+}
+
+int ReplaceContentsInPlace(const std::filesystem::path& source,
+                           const std::filesystem::path& target) {
+    if (!std::filesystem::exists(target)) return CopyFileDurably(source, target);
+    File in;
+    if (!in.Open(source, File::Access::ReadOnly)) return in.Error();
+    const std::uint64_t size = in.Size();
+    if (size > (std::uint64_t{1} << 20)) return EFBIG;  // a system file is one record
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (in.ReadAt(0, bytes.data(), bytes.size()) != size) return EIO;
+    File out;
+    if (out.Open(target, File::Access::ReadWrite) && out.WriteAt(0, bytes.data(), bytes.size()) &&
+        out.Truncate(size) && out.Sync()) {
+        return 0;
+    }
+    return out.Error();
 }
 
 }  // namespace tessary

@@ -41,6 +41,8 @@ class File {
     // Writes at the end of the file.
     [[nodiscard]] bool Append(const void* buffer, std::size_t count);
     std::uint64_t Size() const;
+    // Whether `path` names this open file (it may have been removed or replaced since).
+    bool IsAt(const std::filesystem::path& path) const;
     [[nodiscard]] bool Truncate(std::uint64_t size);
     // Makes the written data durable.
     [[nodiscard]] bool Sync();
@@ -79,6 +81,16 @@ int CreatePrivateTemporaryFile(const std::string& name, std::filesystem::path& m
 
 // Renames, reporting the error number.
 int RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Puts the folder `staged` in the place of `live`, in one step where the file system can
+// exchange them; else through the third name `old`, a gap in which `live` is missing (and
+// `old` holds what it was) that the caller must be able to notice and close.
+int SwitchFolders(const std::filesystem::path& staged, const std::filesystem::path& live,
+                  const std::filesystem::path& old);
+// Rewrites `target` with the bytes of `source` (at most 1 MiB) through the same inode, so that
+// an update lock held on it stays meaningful to every other opener; made durable.
+int ReplaceContentsInPlace(const std::filesystem::path& source,
+                           const std::filesystem::path& target);
 
 // Makes a folder's entries (creations, renames) durable.
 int SyncFolder(const std::filesystem::path& folder);

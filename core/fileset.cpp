@@ -1,11 +1,14 @@
 #include "core/fileset.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "core/dataset.h"
 #include "core/update.h"
 
 namespace tessary {
@@ -70,22 +73,35 @@ void OpenAll(RunState& state, File::Access access, bool includeSys) {
     }
 }
 
-// Rewrites `target` with the bytes of `source` through the same inode, so that an update lock
-// held on it stays meaningful to every other opener. 0 or the error number.
-int ReplaceContentsInPlace(const fs::path& source, const fs::path& target) {
-    if (!fs::exists(target)) return CopyFileDurably(source, target);
-    File in;
-    if (!in.Open(source, File::Access::ReadOnly)) return in.Error();
-    const std::uint64_t size = in.Size();
-    if (size > (std::uint64_t{1} << 20)) return EFBIG;  // a system file is one record
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (in.ReadAt(0, bytes.data(), bytes.size()) != size) return EIO;
-    File out;
-    if (out.Open(target, File::Access::ReadWrite) && out.WriteAt(0, bytes.data(), bytes.size()) &&
-        out.Truncate(size) && out.Sync()) {
-        return 0;
+// A disc restore cut short is settled before anything reads the set: finished when it was
+// committed, else thrown away. Needs the update lock: `locked` says whether the caller holds
+// it; without it the lock is taken for the moment, waiting a little for a restore's own
+// switch to end. False, with the user told why, when the set may still be mixed.
+bool SettleRestore(RunState& state, bool locked) {
+    std::error_code ec;
+    if (!fs::exists(state.DataPath(kStagingFolder), ec)) return true;
+    File lock;
+    if (!locked && fs::exists(state.DataPath("sys.d32"), ec)) {
+        for (int tries = 0;; ++tries) {
+            if (lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) &&
+                lock.TryLockExclusive()) {
+                break;
+            }
+            lock.Close();
+            if (tries == 20) {
+                ShowMessage(state, kMsgFilesInUse);
+                return false;
+            }
+            ::usleep(100000);
+        }
     }
-    return out.Error();
+    const SettleOutcome outcome = SettleDiscRestore(state.DataFolder);
+    if (outcome.kind == SettleOutcome::Kind::Finished) {
+        ShowMessage(state, "The restore from disc that was cut short has been finished");
+    } else if (!outcome.message.empty()) {
+        ShowMessage(state, outcome.message);
+    }
+    return outcome.kind != SettleOutcome::Kind::Failed;
 }
 
 bool ConsistencyWaived(RunState& state) {
@@ -137,12 +153,14 @@ bool StoreSystemRecord(RunState& state, File& file) {
 bool OpenFileSet(RunState& state, int mode) {
     switch (mode) {
         case kSystemOnly:
+            if (!SettleRestore(state, false)) return false;
             if (!fs::exists(state.DataPath("sys.d32"))) CreateMissingFiles(state);
             state.Files[DataFile::Sys].Open(state.DataPath("sys.d32"), File::Access::ReadOnly);
             return true;
         case kEnquiry:
             // A run that died after its commit still has its batch on disc: settle it before
             // any form or check reads the batch.
+            if (!SettleRestore(state, false)) return false;
             SettleCommitMarkers(state, false);
             OpenAll(state, File::Access::ReadOnly, true);
             return true;
@@ -158,9 +176,22 @@ bool OpenFileSet(RunState& state, int mode) {
         ShowMessage(state, kMsgFilesInUse);
         return false;
     }
+    if (!SettleRestore(state, true)) {
+        sys.Close();
+        return false;
+    }
     OpenAll(state, File::Access::ReadWrite, false);
     LoadSystemRecord(state);
-    if (SumLogSizes(state) == state.System.ConsistencyTotal || ConsistencyWaived(state)) {
+    const bool runCutShort = RunInProgress(state.DataFolder);
+    if ((SumLogSizes(state) == state.System.ConsistencyTotal && !runCutShort) ||
+        ConsistencyWaived(state)) {
+        // A waived check accepts the set as it stands, a run cut short included.
+        std::error_code ec;
+        if (runCutShort && !fs::remove(state.DataPath(kRunMarkFile), ec)) {
+            CloseFileSet(state, kEnquiry);
+            ShowMessage(state, "The data files cannot be changed: " + FileErrorText(ec.value()));
+            return false;
+        }
         SettleCommitMarkers(state, true);
         // No update starts without a safety copy of the last completed one.
         if (SafetyCopyNeeded(state)) {
@@ -272,8 +303,10 @@ void RestoreFromFolder(RunState& state) {
         ShowMessage(state, "The restore failed: " + FileErrorText(error));
         return;
     }
-    // The data is the safety copy again.
+    // The data is the safety copy again: whole, and no run of it is in progress.
+    fs::remove(state.DataPath(kRunMarkFile), ec);
     fs::remove(state.DataPath(kCopyPendingFile), ec);
+    SyncFolder(state.DataFolder);
     ShowMessage(state, kMsgRestoreCompleted);
 }
 

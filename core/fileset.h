@@ -26,7 +26,8 @@ inline constexpr const char* kMsgRestoreCompleted = "Restore Completed";
 void PrepareDataFolder(RunState& state, const std::string& programFolder,
                        const std::string& dataHome = {});
 
-// Mode 2 returns whether the set was opened; modes 0 and 1 always return true.
+// Mode 2 returns whether the set was opened. Modes 0 and 1 return false only when a disc
+// restore cut short could not be finished, so that the set may be mixed: nothing is opened.
 bool OpenFileSet(RunState& state, int mode);
 void CloseFileSet(RunState& state, int mode);
 // Summed byte sizes of memlog.d32, nomlog.d32 and syslog.d32, from the open handles.

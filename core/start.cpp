@@ -126,7 +126,11 @@ void TFstart::FormActivate() {
     EDate.text = s.WorkingDateText;
     Lday.caption = s.WorkingDayName;
 
-    OpenFileSet(s, kSystemOnly);
+    // False only when a disc restore cut short could not be finished: the set may be mixed.
+    if (!OpenFileSet(s, kSystemOnly)) {
+        Fail();
+        return;
+    }
     LoadSystemRecord(s);
     CloseFileSet(s, kSystemOnly);
     // A short or damaged record has no drive letter: rewrite it at its full length.

@@ -33,6 +33,7 @@ struct UpdateJournal {
     bool open = false;       // the set is open for update
     bool recording = false;  // a run keeps what it overwrites, to undo it on failure
     bool pending = false;    // this update has marked the safety copy out of date
+    bool runMarked = false;  // this run has made its run mark, which its commit takes away
     int error = 0;           // the error number of the first write that failed, 0 when none
     std::array<std::uint64_t, 6> sizes{};  // file sizes when the run began
     struct Undo {

@@ -1,8 +1,5 @@
 #include "core/update.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -24,22 +21,36 @@ std::string SystemBytes(const SystemRecord& record) {
     return std::string(reinterpret_cast<const char*>(RecordBytes(record)), sizeof record);
 }
 
-// The first write of an update marks the safety copy out of date, durably, before any data
-// changes: should the program die, the next open then knows to take the copy again.
+// The first write of an update marks the safety copy out of date, and the first write of a
+// run also marks the run in progress, durably, before any data changes: should the program
+// die, the next open then knows to take the copy again, and that the run never committed.
 bool MarkCopyPending(RunState& state) {
     UpdateJournal& j = state.Update;
-    if (j.pending) return true;
-    const std::string path = state.DataPath(kCopyPendingFile);
-    if (!fs::exists(path) && !CreateEmptyFile(path)) {
+    const bool markRun = j.recording && !j.runMarked;
+    if (j.pending && !markRun) return true;
+    const auto fail = [&j] {
         if (j.error == 0) j.error = errno != 0 ? errno : EIO;
         return false;
-    }
+    };
+    const std::string pending = state.DataPath(kCopyPendingFile);
+    if (!j.pending && !fs::exists(pending) && !CreateEmptyFile(pending)) return fail();
+    const std::string run = state.DataPath(kRunMarkFile);
+    if (markRun && !fs::exists(run) && !CreateEmptyFile(run)) return fail();
+    // Made, though perhaps not yet durably: an undo takes it away again.
+    j.runMarked = j.runMarked || markRun;
     if (const int error = SyncFolder(state.DataFolder)) {
         if (j.error == 0) j.error = error;
         return false;
     }
     j.pending = true;
     return true;
+}
+
+// Takes the run mark away; 0 or the error number.
+int RemoveRunMark(RunState& state) {
+    std::error_code ec;
+    fs::remove(state.DataPath(kRunMarkFile), ec);
+    return ec ? ec.value() : SyncFolder(state.DataFolder);
 }
 
 // Puts back what the run overwrote and cuts the files back to their sizes at its start. The
@@ -75,23 +86,6 @@ void EndUpdate(RunState& state) {
 
 std::string SafetyPath(const RunState& state, const char* suffix = "") {
     return state.DataFolder + kSafetyFolder + suffix;
-}
-
-// Exchanges two folders in one step where the file system can; else through a third name, a
-// gap that SafetyCopyNeeded notices (the copy is then missing) and the next open closes.
-int SwitchFolders(const fs::path& staged, const fs::path& live, const fs::path& old) {
-    std::error_code ec;
-    if (!fs::exists(live)) return RenamePath(staged, live);
-    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, live.c_str(), RENAME_EXCHANGE) == 0) {
-        fs::remove_all(staged, ec);  // now the previous copy
-        return 0;
-    }
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
-    fs::remove_all(old, ec);
-    if (const int error = RenamePath(live, old)) return error;
-    if (const int error = RenamePath(staged, live)) return error;
-    fs::remove_all(old, ec);
-    return 0;
 }
 
 }  // namespace
@@ -156,6 +150,8 @@ UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPa
         // Undone whole: the data is again what the safety copy holds. Otherwise the logs stay
         // long, and the next open finds the set inconsistent and restores the copy.
         if (out.undone && j.pending) fs::remove(state.DataPath(kCopyPendingFile), ec);
+        // Undone whole, the run left nothing to mark; else the mark keeps the set suspect.
+        if (out.undone && j.runMarked) RemoveRunMark(state);
         LoadSystemRecord(state);  // memory follows what is stored
         if (!batchPath.empty()) fs::remove(batchPath + kCommitMarkerSuffix, ec);
         EndUpdate(state);
@@ -185,20 +181,36 @@ UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPa
         }
         if (const int error = SyncFolder(state.DataFolder)) return fail(error);
     }
-    if (!StoreSystemRecord(state, sys) || !sys.Sync()) {
-        const int error = sys.Error();
-        // Put the old record back, so the stored total keeps vouching for the old logs.
+    const auto putBackSystem = [&] {
         SystemRecord old;
         std::memcpy(RecordBytes(old), j.loadedSystem.data(), sizeof old);
         state.System = old;
-        if (StoreSystemRecord(state, sys) && sys.Sync()) return fail(error);
-        // Which record the disc holds is unknown. Nothing more is touched: the marker stays,
-        // and the next open settles the run by the total it finds, whole either way.
+        return StoreSystemRecord(state, sys) && sys.Sync();
+    };
+    const auto unconfirmed = [&](int error) {
+        // Which state the disc holds is unknown. Nothing more is touched: the markers stay,
+        // and the next open settles the run by what it finds, whole either way.
         out.error = error;
         out.uncertain = true;
         LoadSystemRecord(state);
         EndUpdate(state);
         return out;
+    };
+    if (!StoreSystemRecord(state, sys) || !sys.Sync()) {
+        const int error = sys.Error();
+        // Put the old record back, so the stored total keeps vouching for the old logs.
+        if (putBackSystem()) return fail(error);
+        return unconfirmed(error);
+    }
+    if (j.runMarked) {
+        // Taking the run mark away is the commit.
+        std::error_code ec;
+        fs::remove(state.DataPath(kRunMarkFile), ec);
+        if (ec) {
+            if (putBackSystem()) return fail(ec.value());
+            return unconfirmed(ec.value());
+        }
+        if (const int error = SyncFolder(state.DataFolder)) return unconfirmed(error);
     }
     out.committed = true;
     CloseFive(state);
@@ -285,9 +297,9 @@ void SettleCommitMarkers(RunState& state, bool locked) {
         const bool read = f.Open(marker, File::Access::ReadOnly) &&
                           f.ReadAt(0, &total, sizeof total) == sizeof total;
         f.Close();
-        // Equal totals: the run stored its commit and its batch is posted. Anything else: it
-        // died before, its data is undone by the restore, and its batch stays to be posted.
-        if (read && total == stored.ConsistencyTotal) {
+        // Equal totals and no run mark: the run committed and its batch is posted. Anything
+        // else: it died before, its data is undone by the restore, and its batch stays.
+        if (read && total == stored.ConsistencyTotal && !RunInProgress(state.DataFolder)) {
             std::string batch = marker.string();
             batch.resize(batch.size() - suffix.size());
             fs::remove(batch, ec);
@@ -347,12 +359,34 @@ int TakeSafetyCopy(RunState& state) {
 }
 
 bool BatchLock::Take(const std::string& batchPath) {
-    const std::string path = batchPath + ".lock";
-    std::error_code ec;
-    if (!fs::exists(path, ec)) CreateEmptyFile(path);
-    if (file_.Open(path, File::Access::ReadWrite) && file_.TryLockExclusive()) return true;
+    Release();
+    path_ = batchPath + ".lock";
+    // A holder that lets go removes the lock file, so a lock taken on a file that has just
+    // lost its name is worth nothing: it counts only when the name still leads to it.
+    for (int tries = 0; tries < 8; ++tries) {
+        std::error_code ec;
+        if (!fs::exists(path_, ec)) CreateEmptyFile(path_);
+        if (!file_.Open(path_, File::Access::ReadWrite)) continue;
+        if (!file_.TryLockExclusive()) break;
+        if (file_.IsAt(path_)) return true;
+        file_.Close();
+    }
     file_.Close();
+    path_.clear();
     return false;
+}
+
+void BatchLock::Release() {
+    if (file_.IsOpen()) {
+        std::error_code ec;
+        fs::remove(path_, ec);  // while still held, so no one else can be using it
+    }
+    file_.Close();
+}
+
+bool RunInProgress(const std::string& dataFolder) {
+    std::error_code ec;
+    return fs::exists(dataFolder + kRunMarkFile, ec);
 }
 
 }  // namespace tessary

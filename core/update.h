@@ -51,6 +51,12 @@ UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPa
 // The user's message for the outcome of a run named `what` ("Posting", "Period end").
 std::string OutcomeMessage(const UpdateOutcome& outcome, std::string_view what);
 
+// A run's mark: made durably before the run's first write, and taken away as its commit. A
+// set that still has it holds part of a run, whatever its total says; that covers runs that
+// write no log (an import, a year end over empty logs).
+inline constexpr const char* kRunMarkFile = "run.active";
+bool RunInProgress(const std::string& dataFolder);
+
 // A run's commit marker sits beside its batch, holding the total the commit stores.
 inline constexpr const char* kCommitMarkerSuffix = ".posted";
 
@@ -77,11 +83,17 @@ class BatchLock {
   public:
     // False when another form or copy of the program holds the batch.
     bool Take(const std::string& batchPath);
-    void Release() { file_.Close(); }
+    // Lets go, taking the lock file away with it.
+    void Release();
     bool Held() const { return file_.IsOpen(); }
+    ~BatchLock() { Release(); }
+    BatchLock() = default;
+    BatchLock(BatchLock&&) = default;
+    BatchLock& operator=(BatchLock&&) = default;
 
   private:
     File file_;
+    std::string path_;
 };
 
 }  // namespace tessary

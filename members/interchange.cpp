@@ -5,10 +5,12 @@
 #include <filesystem>
 
 #include "core/dates.h"
+#include "core/drive.h"
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/money.h"
 #include "core/text.h"
+#include "core/update.h"
 #include "members/loans.h"
 #include "members/posting.h"
 
@@ -76,21 +78,6 @@ void Tell(App& app, const std::string& message) {
     app.ui.Show(m);
 }
 
-// Members carry no log, so an import cut short would look whole to the next open. The stored
-// total is put out of step until the commit stores the right one: an import that dies half
-// way is then found inconsistent, and its restore brings back the data as it was before.
-bool MarkRunUnfinished(RunState& s) {
-    SystemRecord marked = s.System;
-    marked.ConsistencyTotal =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(SumLogSizes(s)) + 1u);
-    ScrambleSystemRecord(marked);
-    if (!WriteData(s, DataFile::Sys, 0, RecordBytes(marked), sizeof marked)) return false;
-    File& sys = s.Files[DataFile::Sys];
-    if (sys.Sync()) return true;
-    FailRun(s, sys.Error() ? sys.Error() : EIO);
-    return false;
-}
-
 // After a commit whose outcome the disc left uncertain: whether the next open will take the
 // data as it stands, its stored total matching the logs.
 bool StoredTotalMatches(const RunState& s) {
@@ -108,7 +95,8 @@ bool StoredTotalMatches(const RunState& s) {
         if (ec) return false;
         sum += size;
     }
-    return stored.ConsistencyTotal == static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
+    return stored.ConsistencyTotal == static_cast<std::int32_t>(static_cast<std::uint32_t>(sum)) &&
+           !RunInProgress(s.DataFolder);
 }
 
 }  // namespace
@@ -199,7 +187,6 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
         result.stopped = true;
     };
     int lineNo = 0;
-    bool marked = false;
     for (std::string_view line : TextLines(text)) {
         ++lineNo;
         std::string rest(line);
@@ -210,7 +197,6 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
             break;
         }
         const auto n = static_cast<std::int32_t>(*number);
-        if (!marked && !(marked = MarkRunUnfinished(s))) break;
         bool written = true;
         if (n > count) {
             MemberRecord& free = s.Member;
@@ -295,14 +281,6 @@ std::vector<MemberTransaction> ReadTransactions(std::string_view text, double wo
         entries.push_back(t);
     }
     return entries;
-}
-
-std::string DriveFolder(char letter) {
-    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-    const std::string variable = std::string("TESSARY_DRIVE_") + upper;
-    if (const char* folder = std::getenv(variable.c_str()); folder && *folder) return folder;
-    return std::string("/mnt/") +
-           static_cast<char>(std::tolower(static_cast<unsigned char>(upper)));
 }
 
 void ExportMembersCommand(App& app) {
@@ -400,18 +378,18 @@ void CreateCollectionDisc(App& app) {
         return;
     }
     const fs::path program = fs::path(app.programFolder) / kCollectionProgram;
-    const fs::path drive = DriveFolder('a');
+    const Drive drive = FindDrive('a');
     std::error_code ec;
     if (!fs::is_regular_file(program, ec)) {
         Tell(app, std::string("The collection program ") + kCollectionProgram +
                       " is missing from the program folder");
         return;
     }
-    if (!fs::is_directory(drive, ec)) {
-        Tell(app, "Drive a: is not available (no folder " + drive.string() + ")");
+    if (!drive.available) {
+        Tell(app, "Drive a: is not available (no disc in " + drive.folder + ")");
         return;
     }
-    if (const int error = CopyFileDurably(program, drive / kCollectionProgram)) {
+    if (const int error = CopyFileDurably(program, fs::path(drive.folder) / kCollectionProgram)) {
         Tell(app, "The disc was not written: " + FileErrorText(error));
         return;
     }

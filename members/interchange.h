@@ -52,10 +52,6 @@ ImportResult ImportMembers(RunState& state, std::string_view text,
 std::vector<MemberTransaction> ReadTransactions(std::string_view text, double workingDate,
                                                 std::chrono::year currentYear);
 
-// The folder that stands for a drive letter: TESSARY_DRIVE_<letter> when set, else
-// /mnt/<letter in lower case>.
-std::string DriveFolder(char letter);
-
 // The menu commands (codes 20, 21, 12 and 19).
 void ExportMembersCommand(App& app);
 void ImportMembersCommand(App& app);

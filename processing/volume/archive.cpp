@@ -1,7 +1,5 @@
 #include "processing/volume/archive.h"
 
-#include <pwd.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -12,6 +10,8 @@
 #include <set>
 #include <thread>
 
+#include "core/dataset.h"
+#include "core/drive.h"
 #include "core/file.h"
 
 namespace tessary::volume {
@@ -165,12 +165,13 @@ struct Member {
     std::uint64_t size;
 };
 
-// Every member's name and size, when the archive is a backup of the data folder `folder`.
+// Every member's name and size, when the archive is a backup of the data folder `folder`
+// that this tool can read.
 std::optional<std::vector<Member>> ListMembers(zip_t* z, const std::string& folder,
                                                std::string& why) {
     const zip_int64_t count = zip_get_num_entries(z, 0);
     std::vector<Member> members;
-    std::set<std::string> names;
+    std::set<std::string> names, folders;
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
         if (zip_stat_index(z, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !st.name ||
@@ -182,8 +183,19 @@ std::optional<std::vector<Member>> ListMembers(zip_t* z, const std::string& fold
         const std::size_t slash = name.find('/');
         const std::string dir = slash == std::string::npos ? "" : name.substr(0, slash);
         const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+        if (PlainName(dir) && PlainName(file) && EndsWithD32(file)) folders.insert(dir);
         if (LowerText(dir) != LowerText(folder) || !PlainName(file) || !EndsWithD32(file)) {
             why = "it holds " + name + ", which is no data file of " + folder;
+            continue;  // said once every member is known: it may be another folder's backup
+        }
+        if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
+            why = "it is encrypted";
+            return std::nullopt;
+        }
+        if ((st.valid & ZIP_STAT_COMP_METHOD) &&
+            !zip_compression_method_supported(static_cast<zip_int32_t>(st.comp_method), 0)) {
+            why = file + " is packed by a compression method (number " +
+                  std::to_string(st.comp_method) + ") that this tool cannot read";
             return std::nullopt;
         }
         if (!names.insert(LowerText(file)).second) {
@@ -191,6 +203,13 @@ std::optional<std::vector<Member>> ListMembers(zip_t* z, const std::string& fold
             return std::nullopt;
         }
         members.push_back({static_cast<zip_uint64_t>(i), file, st.size});
+    }
+    if (!why.empty()) {
+        if (folders.size() == 1 && LowerText(*folders.begin()) != LowerText(folder) &&
+            members.empty()) {
+            why = "it is a backup of the data folder " + *folders.begin() + ", not of " + folder;
+        }
+        return std::nullopt;
     }
     for (const char* required : kSetFiles) {
         if (!names.count(required)) {
@@ -219,6 +238,26 @@ std::vector<std::string> DataFiles(const fs::path& data) {
     return files;
 }
 
+// Removes what an earlier backup cut short left beside the archive: its temporary name, and
+// the archiver's own temporary files made from it.
+void RemoveLeftovers(const fs::path& disc, const std::string& archive) {
+    const std::string prefix = TemporaryNameFor(archive).string();
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(disc, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) == 0 && entry.is_regular_file(ec)) fs::remove(entry.path(), ec);
+    }
+}
+
+// Settles a restore cut short before the data is read or replaced.
+Outcome Settle(const fs::path& data) {
+    const SettleOutcome settled = SettleDiscRestore(data.string() + "/");
+    if (settled.kind == SettleOutcome::Kind::Failed) {
+        return Fail(Problem::Failed, settled.message);
+    }
+    return {};
+}
+
 Outcome Backup(const Job& job, const Options& options, const fs::path& disc, const fs::path& data) {
     const std::string where = std::string(1, job.drive) + ":\\" + job.discPath;
     if (!fs::is_directory(data)) return Fail(Problem::NoData, "No data folder " + job.dataFolder);
@@ -230,13 +269,20 @@ Outcome Backup(const Job& job, const Options& options, const fs::path& disc, con
     if (!lock.Take(data / "sys.d32", options)) {
         return Fail(Problem::InUse, "The data files are in use by Tessary - try again later");
     }
-    SettleStaging(data.string());
+    if (const Outcome settled = Settle(data); !settled.ok()) return settled;
     const std::vector<std::string> files = DataFiles(data);
     if (files.empty()) return Fail(Problem::NoData, "No data files in " + job.dataFolder);
+    // A set the program would not open is no backup: restored, it could not be used.
+    if (const std::string problem = DataFolderProblem(data.string() + "/"); !problem.empty()) {
+        return Fail(Problem::Inconsistent, "The data files of " + job.dataFolder +
+                                               " are not consistent (" + problem +
+                                               ") - start Tessary first, so that it can put "
+                                               "the data right; no backup was written");
+    }
 
     const fs::path target = disc / job.archive;
     const fs::path temp = TemporaryNameFor(target);
-    fs::remove(temp, ec);
+    RemoveLeftovers(disc, job.archive);
     int zerr = 0;
     ZipPtr z(zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &zerr));
     if (!z) return WriteFailure(errno != 0 ? errno : EIO, "The archive " + job.archive);
@@ -261,7 +307,7 @@ Outcome Backup(const Job& job, const Options& options, const fs::path& disc, con
     Report(options, 0, "Writing the archive");
     if (zip_close(z.get()) != 0) {
         const int error = ZipSystemError(zip_get_error(z.get()));
-        fs::remove(temp, ec);
+        RemoveLeftovers(disc, job.archive);
         return WriteFailure(error != 0 ? error : EIO, "The archive " + job.archive);
     }
     z.release();
@@ -319,6 +365,26 @@ Outcome Restore(const Job& job, const Options& options, const fs::path& disc,
     const auto members = ListMembers(z.get(), job.dataFolder, why);
     if (!members) return Fail(Problem::Damaged, damaged + " (" + why + ") - nothing was restored");
 
+    // Every member is read whole, its size and CRC checked, and the set checked as the
+    // program would open it, before anything in the data folder changes.
+    std::map<std::string, std::string> files;
+    for (std::size_t i = 0; i < members->size(); ++i) {
+        const Member& m = (*members)[i];
+        Report(options, static_cast<int>(50 * i / members->size()), "Reading " + m.file);
+        std::string bytes;
+        if (!ReadMember(z.get(), m.index, m.size, bytes)) {
+            return Fail(Problem::Damaged,
+                        damaged + " (" + m.file + " does not check) - nothing was restored");
+        }
+        files[LowerText(m.file)] = std::move(bytes);
+    }
+    z.reset();
+    if (const std::string problem = DataSetProblem(files); !problem.empty()) {
+        return Fail(Problem::Damaged, "The backup " + job.archive + " in " + where +
+                                          " holds no usable data set (" + problem +
+                                          ") - nothing was restored");
+    }
+
     std::error_code ec;
     fs::create_directories(data, ec);
     if (ec) return WriteFailure(ec.value(), "The data folder " + job.dataFolder);
@@ -326,48 +392,25 @@ Outcome Restore(const Job& job, const Options& options, const fs::path& disc,
     if (!lock.Take(data / "sys.d32", options)) {
         return Fail(Problem::InUse, "The data files are in use by Tessary - try again later");
     }
-    SettleStaging(data.string());
-
-    // Every member is read whole, its size and CRC checked, and staged before any data file
-    // is replaced.
-    const fs::path staging = data / kStagingFolder;
-    fs::remove_all(staging, ec);
-    fs::create_directories(staging, ec);
-    if (ec) return WriteFailure(ec.value(), "The data folder " + job.dataFolder);
-    for (std::size_t i = 0; i < members->size(); ++i) {
-        const Member& m = (*members)[i];
-        Report(options, static_cast<int>(80 * i / members->size()), "Reading " + m.file);
-        std::string bytes;
-        if (!ReadMember(z.get(), m.index, m.size, bytes)) {
-            fs::remove_all(staging, ec);
-            return Fail(Problem::Damaged,
-                        damaged + " (" + m.file + " does not check) - nothing was restored");
-        }
-        if (const int error = WriteFileDurably(staging / LowerText(m.file), bytes)) {
-            fs::remove_all(staging, ec);
-            return WriteFailure(error, m.file);
-        }
+    if (const Outcome settled = Settle(data); !settled.ok()) return settled;
+    Report(options, 60, "Writing the restored files beside the data");
+    if (const int error = StageDiscRestore(data.string() + "/", files)) {
+        return WriteFailure(error, "The restored files");
     }
-    z.reset();
-    if (const int error = WriteFileDurably(staging / kStagedMarker, "")) {
-        fs::remove_all(staging, ec);
-        return WriteFailure(error, "The data folder " + job.dataFolder);
-    }
-    SyncFolder(staging);
-    // The safety copy now holds the old set: have Tessary take a new one at its next update.
-    WriteFileDurably(data / "backup.pending", "");
+    // Committed: from here on the restore is finished, now or by the next open of the data.
     Report(options, 90, "Replacing the data files");
-    SettleStaging(data.string());
-    if (fs::exists(staging)) {
-        return Fail(Problem::Failed,
-                    "The data files could not all be replaced - run the "
-                    "restore again before using Tessary");
+    const std::string done = "Restore completed: " + std::to_string(members->size()) +
+                             " files from " + where + "\\" + job.archive;
+    const SettleOutcome settled = SettleDiscRestore(data.string() + "/");
+    if (settled.kind == SettleOutcome::Kind::Failed) {
+        return Outcome{Problem::None,
+                       done + ", but not every file could be put in place yet (" +
+                           FileErrorText(settled.error) +
+                           "): Tessary puts them in place when it is next started",
+                       static_cast<int>(members->size())};
     }
     Report(options, 100, "Done");
-    return Outcome{Problem::None,
-                   "Restore completed: " + std::to_string(members->size()) + " files from " +
-                       where + "\\" + job.archive,
-                   static_cast<int>(members->size())};
+    return Outcome{Problem::None, done, static_cast<int>(members->size())};
 }
 
 }  // namespace
@@ -419,52 +462,20 @@ std::optional<Job> ParseJob(const std::vector<std::string>& args, std::string& p
     return job;
 }
 
-std::string DriveFolder(char drive) {
-    drive = Upper(drive);
-    const std::string variable = std::string("TESSARY_DRIVE_") + drive;
-    if (const char* set = std::getenv(variable.c_str()); set && *set) return set;
-    std::string user;
-    if (const char* u = std::getenv("USER"); u && *u) {
-        user = u;
-    } else if (const passwd* pw = ::getpwuid(::getuid())) {
-        user = pw->pw_name;
-    }
-    return "/media/" + user + "/" + drive;
-}
-
-void SettleStaging(const std::string& dataFolder) {
-    const fs::path data(dataFolder);
-    const fs::path staging = data / kStagingFolder;
-    std::error_code ec;
-    if (!fs::exists(staging, ec)) return;
-    if (!fs::exists(staging / kStagedMarker, ec)) {
-        fs::remove_all(staging, ec);  // cut short before it was complete: the old set stands
-        return;
-    }
-    // sys.d32 goes last: it carries the total the logs are checked against, and the lock.
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(staging, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (EndsWithD32(name) && name != "sys.d32") files.push_back(name);
-    }
-    std::sort(files.begin(), files.end());
-    if (fs::exists(staging / "sys.d32", ec)) files.push_back("sys.d32");
-    for (const std::string& name : files) {
-        if (RenamePath(staging / name, data / name) != 0) return;
-    }
-    if (SyncFolder(data) != 0) return;
-    fs::remove_all(staging, ec);
-}
-
 Outcome Run(const Job& job, const Options& options) {
     const fs::path working(options.workingFolder);
     const fs::path data = working / job.dataFolder;
-    const std::string driveFolder =
-        options.discFolder.empty() ? DriveFolder(job.drive) : options.discFolder;
+    Drive drive = FindDrive(job.drive);
+    if (!options.discFolder.empty()) {
+        std::error_code ec;
+        drive.folder = options.discFolder;
+        drive.available = fs::is_directory(drive.folder, ec);
+    }
+    const std::string driveFolder = drive.folder;
     Outcome outcome;
-    if (!fs::is_directory(driveFolder)) {
+    if (!drive.available) {
         outcome = Fail(Problem::NoDisc, std::string("There is no disc in drive ") + job.drive +
-                                            ": (" + driveFolder + " not found)");
+                                            ": (nothing mounted on " + driveFolder + ")");
     } else {
         const fs::path disc = fs::path(driveFolder) / job.discPath;
         outcome = job.kind == Job::Kind::Backup ? Backup(job, options, disc, data)

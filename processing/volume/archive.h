@@ -4,11 +4,11 @@
 // folder's ".d32" files and putting an archive's files back.
 //
 // Safe by construction: both directions hold the data folder's update lock (the lock Tessary
-// takes on sys.d32) while they read or replace data files; an archive is written under a
-// temporary name and renamed into place only once it has been read back and compared; a
-// restore checks every member before it touches the data folder, stages the new files beside
-// the old ones and switches them in by renames, sys.d32 last, behind a marker that lets the
-// next run finish a switch that was cut short.
+// takes on sys.d32) while they read or replace data files, and first settle a restore cut
+// short; a backup archives only a set the program would open, under a temporary name renamed
+// into place once it has been read back and compared; a restore checks every member and the
+// set as a whole before it touches the data folder, then stages the new set with its safety
+// copy and switches them in as one step (core/dataset.h).
 
 #include <functional>
 #include <optional>
@@ -20,9 +20,6 @@ namespace tessary::volume {
 // The tool leaves the outcome of its run in the data folder, for Tessary to read: "ok" or
 // "failed" on the first line, the message shown on the second.
 inline constexpr const char* kResultFile = "volume.res";
-// The restore's staged files, and the file that says all of them are in place.
-inline constexpr const char* kStagingFolder = "restore.new";
-inline constexpr const char* kStagedMarker = "COMPLETE";
 
 struct Job {
     enum class Kind { Backup, Restore };
@@ -38,12 +35,17 @@ struct Job {
 // "/p=unzip -o NAME,del". Nothing, with `problem` set, for anything else.
 std::optional<Job> ParseJob(const std::vector<std::string>& args, std::string& problem);
 
-// The folder a drive letter stands for: TESSARY_DRIVE_A ... TESSARY_DRIVE_Z when set, else
-// /media/USER/A ... /media/USER/Z, where the desktop mounts a removable medium labelled with
-// the letter.
-std::string DriveFolder(char drive);
-
-enum class Problem { None, NoDisc, NoArchive, Damaged, DiscFull, NoData, InUse, Failed };
+enum class Problem {
+    None,
+    NoDisc,
+    NoArchive,
+    Damaged,
+    DiscFull,
+    NoData,
+    InUse,
+    Inconsistent,
+    Failed
+};
 
 struct Outcome {
     Problem problem = Problem::None;
@@ -54,7 +56,7 @@ struct Outcome {
 
 struct Options {
     std::string workingFolder = ".";  // what relative data folders are relative to
-    std::string discFolder;           // overrides the drive's folder when not empty
+    std::string discFolder;           // overrides the drive's folder when not empty (tests)
     int lockWaitMs = 120000;          // how long to wait for Tessary to let go of the data
     // Progress: percent done (0 to 100) and what is being done.
     std::function<void(int, const std::string&)> progress;
@@ -63,9 +65,5 @@ struct Options {
 // Runs the job and leaves its outcome in the data folder's result file (when there is a data
 // folder to leave it in).
 Outcome Run(const Job& job, const Options& options);
-
-// Finishes a restore's switch that was cut short (all files staged and marked), or throws
-// away staging that never completed. The caller holds the update lock.
-void SettleStaging(const std::string& dataFolder);
 
 }  // namespace tessary::volume

@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         "Tessary's disc archiving tool, started by Processing > Backup and Restore. It backs up\n"
         "the data files of the data folder FOLDER (in the current folder) to the archive\n"
         "FOLDER.zip in the folder FOLDER of the drive, or restores them from there. A drive\n"
-        "letter is the folder in TESSARY_DRIVE_<letter>, else /media/$USER/<letter>.\n";
+        "letter is the folder in TESSARY_DRIVE_<LETTER>, else the first of\n"
+        "/media/$USER/<LETTER> and /mnt/<letter> that has a medium mounted on it.\n";
     if (const auto status = tessary::AnswerHelpOrVersion(
             std::vector<std::string>(argv + 1, argv + argc), "volume.pif", kUsage, std::cout)) {
         return *status;

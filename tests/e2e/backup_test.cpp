@@ -2,11 +2,15 @@
 // the reminder that only a backup the tool reports done turns off, and a real round trip of
 // the data folder through the tool with --run-programs.
 
+#include "processing/backup.h"
+
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 
 #include "e2e/harness.h"
+#include "ui/params.h"
 
 namespace tessary::testing {
 namespace {
@@ -27,9 +31,10 @@ class DiscBackup : public ScriptTest {
     void PostedFolder() {
         GenerateAndPost("--members 30 --batch 40 --seed 5 --date 08/12/2026", kToday);
     }
-    std::map<std::string, std::string> DataFiles() const {
+    std::map<std::string, std::string> DataFiles(const std::string& folder = "CU1") const {
         std::map<std::string, std::string> files;
-        for (const auto& e : fs::directory_iterator(program / "CU1")) {
+        if (!fs::exists(program / folder)) return files;
+        for (const auto& e : fs::directory_iterator(program / folder)) {
             const std::string name = e.path().filename().string();
             if (e.is_regular_file() && e.path().extension() == ".d32")
                 files[name] = Slurp(e.path());
@@ -144,6 +149,106 @@ TEST_F(DiscBackup, BackupThenRestoreRoundTripsTheDataFilesThroughTheTool) {
     // The restored set opens for update: a posting run's check passes on it.
     run = Run("type Password tessary\nclick Next\nmenu SetUp1\nexpect forms TFsetup\n", kToday);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
+}
+
+TEST_F(DiscBackup, ARestoreCutShortAnywhereEndsWholeAndNeverUndoesLaterWork) {
+    PostedFolder();
+    const fs::path drive = program / "floppy";
+    fs::create_directories(drive);
+    const std::vector<std::string> tool = {"TESSARY_DRIVE_A=" + drive.string(),
+                                           "QT_QPA_PLATFORM=offscreen"};
+    const std::vector<std::string> backup = ui::SplitParameters(BackupParameters('A', "CU1"));
+    const std::vector<std::string> restore = ui::SplitParameters(RestoreParameters('A', "CU1"));
+    // The check below opens set-up and closes it, which stores the generated system record in
+    // the form's own way: have that done before the backup.
+    const std::string open = std::string(kSignOn) + "menu SetUp1\nprint forms\nclick Close\n";
+    ASSERT_EQ(Run(open, kToday).status, 0);
+    ASSERT_EQ(RunProgram(tool, "volume.pif", backup).status, 0);
+    const auto archived = DataFiles();
+    fs::copy_file(drive / "CU1" / "CU1.zip", program / "saved.zip");
+    // Work after the backup: the set the restore replaces.
+    ASSERT_EQ(
+        Run(std::string(kSignOn) + "menu SetUp1\ntype interest 1.25\nclick Close\n", kToday).status,
+        0);
+    const auto later = DataFiles();
+    ASSERT_TRUE(later != archived);
+    ASSERT_TRUE(DataFiles("CU1/Backup") == later);
+    const fs::path saved = program / "saved";
+    fs::copy(program / "CU1", saved, fs::copy_options::recursive);
+
+    const std::string countFile = (program / "calls.txt").string();
+    auto env = CountingOperations(countFile);
+    env.insert(env.end(), tool.begin(), tool.end());
+    ASSERT_EQ(RunProgram(env, "volume.pif", restore).status, 0);
+    const long calls = std::stol(Slurp(countFile));
+    ASSERT_TRUE(DataFiles() == archived);
+    ASSERT_TRUE(DataFiles("CU1/Backup") == archived);
+
+    // Each restore is cut short, then Tessary opens the data for an update and changes the
+    // interest rate, then the tool backs it up: the set must be the restored one or the one
+    // before, never mixed, and the change made after must survive the tool's next run.
+    const std::string change =
+        std::string(kSignOn) + "menu SetUp1\ntype interest 2.75\nclick Close\n";
+    for (Fault fault : {Fault::Kill, Fault::FailOnce, Fault::DiscFull}) {
+        const char* name = fault == Fault::Kill       ? "kill"
+                           : fault == Fault::FailOnce ? "EIO"
+                                                      : "ENOSPC";
+        int restored = 0, untouched = 0, laterUndone = 0, mixed = 0, finishedByOpen = 0;
+        for (long at = 1; at <= calls && !HasFailure(); ++at) {
+            fs::remove_all(program / "CU1");
+            fs::copy(saved, program / "CU1", fs::copy_options::recursive);
+            fs::copy_file(program / "saved.zip", drive / "CU1" / "CU1.zip",
+                          fs::copy_options::overwrite_existing);
+            auto faulty = FaultAt(fault, at);
+            faulty.insert(faulty.end(), tool.begin(), tool.end());
+            const std::string said = RunProgram(faulty, "volume.pif", restore).out;
+            const bool staged = fs::exists(Data("restore.new/COMPLETE"));
+
+            // The next open settles it: whole, with its safety copy, nothing staged left.
+            const ScriptRun next = Run(open, kToday);
+            ASSERT_EQ(next.status, 0) << next.err;
+            if (next.Lines().empty() || next.Lines().at(0) != "TFsetup") {
+                ++mixed;
+                ADD_FAILURE() << name << " at " << at << ": " << next.out;
+                continue;
+            }
+            const auto settled = DataFiles();
+            const bool isRestored = settled == archived, isBefore = settled == later;
+            if (!isRestored && !isBefore) {
+                std::string which;
+                for (const auto& [file, bytes] : settled) {
+                    which += " " + file +
+                             (archived.count(file) && archived.at(file) == bytes ? "=restored"
+                              : later.count(file) && later.at(file) == bytes     ? "=before"
+                                                                                 : "=neither");
+                }
+                ADD_FAILURE() << name << " at " << at << ": a mixed set:" << which;
+            }
+            EXPECT_TRUE(DataFiles("CU1/Backup") == settled) << name << " at " << at;
+            EXPECT_FALSE(fs::exists(Data("restore.new"))) << name << " at " << at;
+            restored += isRestored;
+            untouched += isBefore;
+            finishedByOpen += staged && isRestored;
+            if (fault != Fault::Kill) {
+                // What the tool shows: a done restore says so, a failure goes to its errors.
+                EXPECT_EQ(said.rfind("Restore completed", 0) == 0, isRestored)
+                    << name << " at " << at << ": said done exactly when done: " << said;
+            }
+
+            // Work committed after it survives the tool's next run.
+            ASSERT_EQ(Run(change, kToday).status, 0);
+            ASSERT_EQ(RunProgram(tool, "volume.pif", backup).status, 0) << name << " at " << at;
+            if (ReadSystem().InterestRate != 2.75) ++laterUndone;
+        }
+        std::cout << "restore sweep " << name << ": points " << calls << ", restored " << restored
+                  << ", untouched " << untouched << ", later work undone " << laterUndone
+                  << ", mixed " << mixed << ", finished by the next open " << finishedByOpen
+                  << "\n";
+        EXPECT_EQ(laterUndone, 0);
+        EXPECT_GT(finishedByOpen, 0);
+        EXPECT_GT(restored, 0);
+        EXPECT_GT(untouched, 0);
+    }
 }
 
 }  // namespace

@@ -179,13 +179,20 @@ ScriptRun ScriptTest::RunWithEnvironment(const std::vector<std::string>& environ
                                          const std::string& argument) {
     const fs::path scriptFile = program / "script.txt";
     std::ofstream(scriptFile) << script;
-    std::string command = environment.empty() ? "" : "env ";
-    for (const auto& e : environment) command += Quote(e) + " ";
-    command += Quote((fs::path(TESSARY_BIN_DIR) / "tessary-script").string()) +
-               " --program-folder " + Quote(program.string());
-    for (const auto& o : options) command += " " + Quote(o);
-    command += " " + Quote(scriptFile.string());
-    if (!argument.empty()) command += " " + Quote(argument);
+    std::vector<std::string> arguments = {"--program-folder", program.string()};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    arguments.push_back(scriptFile.string());
+    if (!argument.empty()) arguments.push_back(argument);
+    return RunProgram(environment, "tessary-script", arguments);
+}
+
+ScriptRun ScriptTest::RunProgram(const std::vector<std::string>& environment,
+                                 const std::string& name,
+                                 const std::vector<std::string>& arguments) {
+    std::string command = "cd " + Quote(program.string()) + " && env";
+    for (const auto& e : environment) command += " " + Quote(e);
+    command += " " + Quote((fs::path(TESSARY_BIN_DIR) / name).string());
+    for (const auto& a : arguments) command += " " + Quote(a);
     command += " > " + Quote((program / "out.txt").string()) + " 2> " +
                Quote((program / "err.txt").string());
     ScriptRun run;
@@ -312,13 +319,17 @@ std::vector<std::string> ScriptTest::FaultAt(Fault fault, long at) {
     return env;
 }
 
+std::vector<std::string> ScriptTest::CountingOperations(const std::string& countFile) {
+    std::vector<std::string> env = Preloaded();
+    env.push_back("TESSARY_CALL_COUNT=" + countFile);
+    return env;
+}
+
 ScriptRun ScriptTest::RunCountingOperations(const std::string& script,
                                             const std::vector<std::string>& options,
                                             long& operations) {
     const std::string countFile = (program / "calls.txt").string();
-    std::vector<std::string> env = Preloaded();
-    env.push_back("TESSARY_CALL_COUNT=" + countFile);
-    const ScriptRun run = RunWithEnvironment(env, script, options);
+    const ScriptRun run = RunWithEnvironment(CountingOperations(countFile), script, options);
     operations = std::stol(Slurp(countFile));
     fs::remove(countFile);
     return run;

@@ -89,6 +89,10 @@ class ScriptTest : public ::testing::Test {
                                  const std::string& script,
                                  const std::vector<std::string>& options = {},
                                  const std::string& argument = "");
+    // Runs an executable of the build (`name`, such as "volume.pif") in the program folder, as
+    // a shell open of the program would, with environment settings and arguments.
+    ScriptRun RunProgram(const std::vector<std::string>& environment, const std::string& name,
+                         const std::vector<std::string>& arguments);
     // The data folder's system record, read and unscrambled; and written back scrambled.
     SystemRecord ReadSystem(const std::string& folder = "CU1") const;
     void WriteSystem(const SystemRecord& sys, const std::string& folder = "CU1") const;
@@ -106,6 +110,8 @@ class ScriptTest : public ::testing::Test {
 
     // The environment that brings `fault` about at file operation `at` of a run.
     static std::vector<std::string> FaultAt(Fault fault, long at);
+    // The environment that counts a run's file operations into the file `countFile`.
+    static std::vector<std::string> CountingOperations(const std::string& countFile);
     // Runs `script` once as it is, counting its file operations into `operations`.
     ScriptRun RunCountingOperations(const std::string& script,
                                     const std::vector<std::string>& options, long& operations);

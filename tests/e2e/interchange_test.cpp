@@ -119,7 +119,7 @@ TEST_F(Interchange, TheCollectionDiscIsCreatedOnlyWhenItCanBe) {
 
     Write(program / "fpy.exe", "MZ collection program");
     run = RunWithEnvironment(env, std::string(kSignOn) + disc, kToday);
-    EXPECT_EQ(LastLine(run), "Drive a: is not available (no folder " + drive.string() + ")");
+    EXPECT_EQ(LastLine(run), "Drive a: is not available (no disc in " + drive.string() + ")");
 
     fs::create_directories(drive);
     run = RunWithEnvironment(env, std::string(kSignOn) + "menu CreatePortabledisk\nclick Cancel\n",

@@ -203,6 +203,19 @@ TEST_F(Processing, YearEndUnderAKillOrAFillingDisc) {
         EXPECT_GT(f.committed, 0);
         EXPECT_GT(f.restored + f.untouched, 0);
     }
+
+    // A year end over empty logs changes no log size and stores the same total of 0: only its
+    // run mark tells one cut short from one finished.
+    ASSERT_EQ(Script(kYearEnd).status, 0);
+    SystemRecord sys = ReadSystem();
+    ASSERT_EQ(sys.ConsistencyTotal, 0);
+    sys.PeriodNumber = 13;
+    WriteSystem(sys);
+    WriteSystem(sys, "CU1/Backup");
+    const auto f = ExpectUpdateSurvivesFaults(std::string(kSignOn) + kYearEnd, "", today,
+                                              Fault::Kill, nullptr);
+    EXPECT_GT(f.restored, 0);
+    EXPECT_GT(f.committed, 0);
 }
 
 TEST_F(Processing, DividendAllocationUnderAKillOrAFillingDisc) {

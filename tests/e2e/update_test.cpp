@@ -281,6 +281,10 @@ expect Lm "Batch in use by another copy of Tessary"
     // Let go, the batch posts as usual.
     const auto run = Script(kPostMembers);
     EXPECT_TRUE(ShowsViewer(run)) << run.out;
+    // Every lock let go takes its file with it.
+    for (const auto& e : fs::directory_iterator(program / "CU1")) {
+        EXPECT_NE(e.path().extension(), ".lock") << e.path();
+    }
 }
 
 TEST_F(UpdateFaults, NominalEntriesPostingCannotCarryAreFlaggedAndTheBatchKept) {

@@ -244,12 +244,5 @@ TEST(ReadTransactions, FieldsCommaRuleDatesAndTheShortLineThatEndsReading) {
     for (const MemberTransaction& t : got) EXPECT_TRUE(t.ChequeNo.empty());
 }
 
-TEST(DriveFolder, TakesTheVariableElseTheMountFolder) {
-    ::setenv("TESSARY_DRIVE_Q", "/tmp/q-drive", 1);
-    EXPECT_EQ(DriveFolder('q'), "/tmp/q-drive");
-    ::unsetenv("TESSARY_DRIVE_Q");
-    EXPECT_EQ(DriveFolder('Q'), "/mnt/q");
-}
-
 }  // namespace
 }  // namespace tessary

@@ -11,7 +11,10 @@
 #include <map>
 #include <set>
 
+#include "core/dataset.h"
+#include "core/drive.h"
 #include "core/file.h"
+#include "core/update.h"
 #include "processing/backup.h"
 #include "processing/volume/archive.h"
 #include "ui/params.h"
@@ -71,12 +74,54 @@ TEST(VolumeParameters, QuotesGroupAndBackslashesStayPlain) {
     EXPECT_TRUE(ui::SplitParameters("   ").empty());
 }
 
-TEST(VolumeDrives, ALetterIsItsVariablesFolderElseTheRemovableMediaFolder) {
-    ::setenv("TESSARY_DRIVE_B", "/mnt/floppy", 1);
-    EXPECT_EQ(DriveFolder('b'), "/mnt/floppy");
+TEST(Drives, ALetterIsItsVariablesFolderElseAMountPointNeverABareFolder) {
+    const fs::path bare =
+        fs::temp_directory_path() / ("tessary-drive-" + std::to_string(::getpid()));
+    fs::create_directories(bare);
+    ::setenv("TESSARY_DRIVE_B", bare.c_str(), 1);
+    Drive b = FindDrive('b');
+    EXPECT_EQ(b.letter, 'B');
+    EXPECT_EQ(b.folder, bare.string());
+    EXPECT_TRUE(b.available) << "a folder set by the variable is the drive as it is";
+    ::setenv("TESSARY_DRIVE_B", (bare / "gone").c_str(), 1);
+    EXPECT_FALSE(FindDrive('B').available);
     ::unsetenv("TESSARY_DRIVE_B");
+
+    // Without the variable only a mount point counts: /proc is one, a plain folder is not.
     ::setenv("USER", "clerk", 1);
-    EXPECT_EQ(DriveFolder('B'), "/media/clerk/B");
+    b = FindDrive('B');
+    EXPECT_EQ(b.folder, "/media/clerk/B");
+    EXPECT_FALSE(b.available);
+    EXPECT_TRUE(IsMountPoint("/proc"));
+    EXPECT_TRUE(IsMountPoint("/"));
+    EXPECT_FALSE(IsMountPoint(bare.string()));
+    EXPECT_FALSE(IsMountPoint((bare / "gone").string()));
+    fs::remove_all(bare);
+}
+
+// A set the program would open, of bytes of every value (so any change in transit shows):
+// `members` member records, an empty member log (an empty log is a data file too), the ledger,
+// and nominal and system logs of the given lengths, with the total that vouches for them.
+std::map<std::string, std::string> MakeSet(int members, int nominalEntries, int systemEntries) {
+    const auto pattern = [](std::size_t n, int seed) {
+        std::string bytes;
+        for (std::size_t i = 0; i < n; ++i) bytes += static_cast<char>((i * 7919 + seed) % 256);
+        return bytes;
+    };
+    std::map<std::string, std::string> set;
+    set["memacc.d32"] = pattern(members * kMemberRecordSize, 1);
+    set["memlog.d32"] = "";
+    set["nomacc.d32"] = pattern(9600, 2);
+    set["nomlog.d32"] = pattern(nominalEntries * kNominalLogEntrySize, 3);
+    set["syslog.d32"] = pattern(systemEntries * kSyslogRecordSize, 4);
+    if (set["syslog.d32"].size() > kWaiverOffset) set["syslog.d32"][kWaiverOffset] = 'x';
+    SystemRecord sys;
+    sys.PeriodNumber = 3;
+    sys.ConsistencyTotal =
+        static_cast<std::int32_t>(set["nomlog.d32"].size() + set["syslog.d32"].size());
+    ScrambleSystemRecord(sys);
+    set["sys.d32"] = std::string(reinterpret_cast<const char*>(RecordBytes(sys)), sizeof sys);
+    return set;
 }
 
 class VolumeArchive : public ::testing::Test {
@@ -89,12 +134,7 @@ class VolumeArchive : public ::testing::Test {
         fs::remove_all(root);
         fs::create_directories(root / "CU1");
         fs::create_directories(root / "disc");
-        // Bytes of every value, so any change in transit shows.
-        std::string bytes;
-        for (int i = 0; i < 70000; ++i) bytes += static_cast<char>((i * 7919) % 256);
-        int n = 0;
-        for (const char* f : kSet) original[f] = bytes.substr(0, 1000 * ++n) + f;
-        original["memlog.d32"].clear();  // an empty log is a data file too
+        original = MakeSet(3, 5, 2);
         for (const auto& [name, content] : original) Spit(root / "CU1" / name, content);
         Spit(root / "CU1" / "ADMMEM.t32", "batch");
         Spit(root / "CU1" / "ADMWORK", "report");
@@ -169,7 +209,11 @@ TEST_F(VolumeArchive, BackupThenRestoreRoundTripsTheDataFilesOnly) {
     }
     EXPECT_EQ(now.at("ADMMEM.t32"), "new batch");  // batches and work files are left alone
     EXPECT_EQ(now.at("ADMWORK"), "report");
-    EXPECT_TRUE(now.count("backup.pending")) << "the safety copy must be retaken";
+    // The safety copy is the restored set too, so nothing is left to retake.
+    for (const auto& [name, bytes] : original) {
+        EXPECT_TRUE(Slurp(root / "CU1" / "Backup" / name) == bytes) << name << " in the copy";
+    }
+    EXPECT_FALSE(now.count("backup.pending"));
     EXPECT_FALSE(fs::exists(root / "CU1" / kStagingFolder));
 }
 
@@ -178,9 +222,10 @@ TEST_F(VolumeArchive, ADamagedOrForeignArchiveReplacesNothing) {
     const std::string good = Slurp(Archive());
     Spit(root / "CU1" / "memacc.d32", "work since the backup");
     const auto before = DataBytes();
-    const auto expectRefused = [&](const std::string& why) {
+    const auto expectRefused = [&](const std::string& why, const std::string& said = "") {
         const Outcome o = volume::Run(RestoreJob(), options);
         EXPECT_EQ(o.problem, Problem::Damaged) << why << ": " << o.message;
+        EXPECT_NE(o.message.find(said), std::string::npos) << why << ": " << o.message;
         auto after = DataBytes();
         after.erase(kResultFile);
         auto expected = before;
@@ -201,6 +246,18 @@ TEST_F(VolumeArchive, ADamagedOrForeignArchiveReplacesNothing) {
     Spit(Archive(), good.substr(0, good.size() / 2));
     expectRefused("cut short");
 
+    // Packed by a method this tool has no reader for (97, WavPack), in both headers.
+    std::string packed = good;
+    for (const auto& [signature, at] :
+         {std::pair{std::string("PK\x03\x04"), 8}, std::pair{std::string("PK\x01\x02"), 10}}) {
+        const std::size_t header = packed.find(signature);
+        ASSERT_NE(header, std::string::npos);
+        packed[header + at] = 97;
+        packed[header + at + 1] = 0;
+    }
+    Spit(Archive(), packed);
+    expectRefused("unknown compression", "by a compression method (number 97) that this tool");
+
     // Whole archives that are no backup of this folder.
     const auto make = [&](const std::vector<std::pair<std::string, std::string>>& members) {
         fs::remove(Archive());
@@ -213,20 +270,59 @@ TEST_F(VolumeArchive, ADamagedOrForeignArchiveReplacesNothing) {
         }
         ASSERT_EQ(zip_close(z), 0);
     };
-    std::vector<std::pair<std::string, std::string>> set;
-    for (const char* f : kSet) set.emplace_back(std::string("CU1/") + f, "x");
-    auto escaping = set;
+    const auto members = [](const std::map<std::string, std::string>& files,
+                            const std::string& folder = "CU1") {
+        std::vector<std::pair<std::string, std::string>> list;
+        for (const auto& [name, bytes] : files) list.emplace_back(folder + "/" + name, bytes);
+        return list;
+    };
+    auto escaping = members(original);
     escaping.emplace_back("CU1/../evil.d32", "x");
     make(escaping);
-    expectRefused("a member outside the folder");
-    auto other = set;
+    expectRefused("a member outside the folder", "which is no data file of CU1");
+    auto other = members(original);
     other.emplace_back("CU1/notes.txt", "x");
     make(other);
-    expectRefused("a member that is no data file");
-    auto incomplete = set;
-    incomplete.pop_back();
-    make(incomplete);
-    expectRefused("no syslog.d32");
+    expectRefused("a member that is no data file", "CU1/notes.txt");
+    make(members(original, "CU2"));
+    expectRefused("another folder's backup", "a backup of the data folder CU2, not of CU1");
+
+    // Whole archives of files that cannot be data: each is named with what is wrong.
+    struct Bad {
+        const char* file;
+        std::string bytes;
+        const char* said;
+    };
+    const std::string shortLog = original["nomlog.d32"].substr(1);
+    const std::vector<Bad> bad = {
+        {"sys.d32", std::string(10, 's'), "sys.d32 is 10 bytes, not one system record of 348"},
+        {"memacc.d32", std::string(37, 'm'), "memacc.d32 is 37 bytes, not whole member records"},
+        {"memacc.d32", std::string(kMemberRecordSize + 1, 'm'), "memacc.d32 is 389 bytes"},
+        {"nomlog.d32", shortLog, "nomlog.d32 is 279 bytes, not whole nominal log entries"},
+        {"nomacc.d32", std::string(4000, 'n'), "nomacc.d32 is 4000 bytes, not the 160"},
+        {"nomacc.d32", std::string(9660, 'n'), "nomacc.d32 is 9660 bytes"},
+        {"syslog.d32", original["syslog.d32"] + std::string(kSyslogRecordSize, 'y'),
+         "consistency total 384 does not match its logs' 436 bytes"},
+        {"syslog.d32", "", "it has no syslog.d32"},
+    };
+    for (const Bad& b : bad) {
+        auto files = original;
+        if (b.bytes.empty()) {
+            files.erase(b.file);
+        } else {
+            files[b.file] = b.bytes;
+        }
+        make(members(files));
+        expectRefused(b.said, b.said);
+    }
+    // The same set with a total that matches again is taken.
+    auto longer = original;
+    longer["syslog.d32"] += std::string(kSyslogRecordSize, 'y');
+    longer["sys.d32"] = MakeSet(3, 5, 3)["sys.d32"];
+    make(members(longer));
+    const Outcome taken = volume::Run(RestoreJob(), options);
+    EXPECT_TRUE(taken.ok()) << taken.message;
+    EXPECT_EQ(Slurp(root / "CU1" / "syslog.d32"), longer["syslog.d32"]);
 }
 
 TEST_F(VolumeArchive, NoDiscOrNoArchiveIsSaidAndChangesNothing) {
@@ -265,24 +361,79 @@ TEST_F(VolumeArchive, WaitsForTheUpdateLockAndGivesUpWithoutTouchingAnything) {
     EXPECT_EQ(Slurp(root / "CU1" / "nomlog.d32"), original["nomlog.d32"]);
 }
 
-TEST_F(VolumeArchive, ASwitchCutShortIsFinishedAndUnmarkedStagingThrownAway) {
+TEST_F(VolumeArchive, ARestoreCutShortIsFinishedOnlyWhenCommittedAndNeverOverLaterWork) {
+    const std::string data = (root / "CU1").string() + "/";
     const fs::path staging = root / "CU1" / kStagingFolder;
-    fs::create_directories(staging);
-    Spit(staging / "memacc.d32", "staged");
-    SettleStaging((root / "CU1").string());
-    EXPECT_EQ(Slurp(root / "CU1" / "memacc.d32"), original["memacc.d32"]);
+    ASSERT_TRUE(volume::Run(BackupJob(), options).ok());  // a safety copy-like folder exists
+    fs::create_directories(root / "CU1" / "Backup");
+    for (const auto& [name, bytes] : original) Spit(root / "CU1" / "Backup" / name, bytes);
+    const auto restored = MakeSet(4, 7, 1);
+    const auto files = [&](const fs::path& folder) {
+        std::map<std::string, std::string> now;
+        for (const char* f : kSet) now[f] = fs::exists(folder / f) ? Slurp(folder / f) : "<none>";
+        return now;
+    };
+
+    // Staged but not committed: thrown away, the data as it was.
+    ASSERT_EQ(StageDiscRestore(data, restored), 0);
+    fs::remove(staging / kStagedMarker);
+    EXPECT_EQ(SettleDiscRestore(data).kind, SettleOutcome::Kind::Dropped);
+    EXPECT_TRUE(files(root / "CU1") == original);
     EXPECT_FALSE(fs::exists(staging));
 
-    // Cut short after the marker and the first rename: the rest of the new set goes in.
-    fs::create_directories(staging);
-    Spit(staging / "sys.d32", "new sys");
-    Spit(staging / "nomacc.d32", "new nomacc");
-    Spit(staging / kStagedMarker, "");
-    Spit(root / "CU1" / "memacc.d32", "new memacc");
-    SettleStaging((root / "CU1").string());
-    EXPECT_EQ(Slurp(root / "CU1" / "sys.d32"), "new sys");
-    EXPECT_EQ(Slurp(root / "CU1" / "nomacc.d32"), "new nomacc");
+    // Committed and cut short after two of its renames and a killed run's mark: finished, the
+    // safety copy with it, and the old set's marks gone.
+    ASSERT_EQ(StageDiscRestore(data, restored), 0);
+    for (const char* f : {"memacc.d32", "nomlog.d32"}) fs::rename(staging / f, root / "CU1" / f);
+    Spit(root / "CU1" / kRunMarkFile, "");
+    EXPECT_EQ(SettleDiscRestore(data).kind, SettleOutcome::Kind::Finished);
+    EXPECT_TRUE(files(root / "CU1") == restored);
+    EXPECT_TRUE(files(root / "CU1" / "Backup") == restored);
+    EXPECT_FALSE(fs::exists(root / "CU1" / kRunMarkFile));
+    EXPECT_FALSE(fs::exists(root / "CU1" / "backup.pending"));
     EXPECT_FALSE(fs::exists(staging));
+    EXPECT_EQ(DataFolderProblem(data), "");
+
+    // Committed, then the data changed by something that did not settle it first: finishing
+    // it would undo that work, so it is dropped and the work stays.
+    ASSERT_EQ(StageDiscRestore(data, original), 0);
+    Spit(root / "CU1" / "nomlog.d32", restored.at("nomlog.d32") + std::string(56, 'w'));
+    const SettleOutcome late = SettleDiscRestore(data);
+    EXPECT_EQ(late.kind, SettleOutcome::Kind::Dropped);
+    EXPECT_NE(late.message.find("have changed since"), std::string::npos) << late.message;
+    EXPECT_EQ(Slurp(root / "CU1" / "nomlog.d32").size(), restored.at("nomlog.d32").size() + 56);
+    EXPECT_TRUE(fs::exists(root / "CU1" / "backup.pending")) << "the copy must be retaken";
+}
+
+TEST_F(VolumeArchive, ABackupRefusesASetTheProgramWouldNotOpenAndLeavesNoTemporaryFiles) {
+    ASSERT_TRUE(volume::Run(BackupJob(), options).ok());
+    const std::string archive = Slurp(Archive());
+    // What a killed backup leaves on the disc goes with the next one.
+    for (const char* left : {"CU1.zip.tmp", "CU1.zip.tmp.Xa12bQ"}) {
+        Spit(root / "disc" / "CU1" / left, "partial");
+    }
+    Spit(root / "disc" / "CU1" / "notes.txt", "the user's own");
+    ASSERT_TRUE(volume::Run(BackupJob(), options).ok());
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(root / "disc" / "CU1")) {
+        names.insert(e.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"CU1.zip", "notes.txt"}));
+
+    // A killed run's logs, longer than the stored total; then a run mark alone.
+    const std::string log = original["nomlog.d32"];
+    Spit(root / "CU1" / "nomlog.d32", log + std::string(kNominalLogEntrySize, 'k'));
+    Outcome o = volume::Run(BackupJob(), options);
+    EXPECT_EQ(o.problem, Problem::Inconsistent);
+    EXPECT_NE(o.message.find("start Tessary first, so that it can put the data right"),
+              std::string::npos)
+        << o.message;
+    EXPECT_EQ(ResultLine(), "failed");
+    Spit(root / "CU1" / "nomlog.d32", log);
+    Spit(root / "CU1" / kRunMarkFile, "");
+    o = volume::Run(BackupJob(), options);
+    EXPECT_EQ(o.problem, Problem::Inconsistent) << o.message;
+    EXPECT_EQ(Slurp(Archive()), archive) << "the old archive was replaced";
 }
 
 }  // namespace
