@@ -1,5 +1,6 @@
 #include "reports/ledger.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/money.h"
@@ -106,10 +107,13 @@ void VarianceSection(const Ledger& a, int from, int to, int periodNumber, bool i
         if (IsZeroMoney(budgetToDate)) return 0.0;
         return (income ? actual - budgetToDate : budgetToDate - actual) * 100 / budgetToDate;
     };
+    // After the twelfth period end the period number is 13, yet the whole year's budget is
+    // all that can be due; a number below 0 can only come from a damaged system record.
+    const int periodsDue = std::clamp(periodNumber, 0, 12);
     for (int n = from; n < to; ++n) {
         const NominalAccountRecord& r = Account(a, n);
         if (IsZeroMoney(r.Budget)) continue;
-        const double budgetToDate = RoundMoney(periodNumber * r.Budget / 12);
+        const double budgetToDate = RoundMoney(periodsDue * r.Budget / 12);
         const double actual = YearMovement(a, n);
         actuals += actual;
         toDate += budgetToDate;
