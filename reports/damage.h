@@ -17,7 +17,7 @@ namespace tessary {
 inline constexpr const char* kMsgDamagedRecords =
     "The data holds damaged records - see the end of the report";
 
-// Each adds one name a damaged field to `names`, in record order: "member 12, Share1",
+// Each adds the name of every damaged field to `names`, in record order: "member 12, Share1",
 // "account 112, Budget", "member log entry 57 (member 12), Amount", and so on.
 void NoteDamage(const std::vector<MemberRecord>& members, std::vector<std::string>& names);
 void NoteDamage(const std::vector<NominalAccountRecord>& accounts, std::vector<std::string>& names);
