@@ -234,12 +234,16 @@ std::string Whole5(long long value) {
     return fmt::format("{:5}", value);
 }
 
+std::string MoneyCell(double amount) {
+    return std::isfinite(amount) ? Fixed(amount, 2) : std::string(kDamagedAmount);
+}
+
 std::string Money11(double amount) {
-    return PadLeft(Fixed(amount, 2), 11);
+    return PadLeft(MoneyCell(amount), 11);
 }
 
 std::string Money10(double amount) {
-    return PadLeft(Fixed(amount, 2), 10);
+    return PadLeft(MoneyCell(amount), 10);
 }
 
 std::string MoneyText(double amount) {
@@ -253,6 +257,11 @@ std::string FixedText(double value, int decimals) {
 }
 
 void AppendMoney(std::string& out, double amount, std::size_t width) {
+    if (!std::isfinite(amount)) {
+        if (kDamagedAmount.size() < width) out.append(width - kDamagedAmount.size(), ' ');
+        out += kDamagedAmount;
+        return;
+    }
     // What shows as zero shows without a sign, as in FixedText.
     if (amount > -0.005 && amount <= 0) amount = 0.0;
     fmt::format_to(std::back_inserter(out), "{:>{}.2f}", amount, width);

@@ -48,11 +48,15 @@ std::string PadLeft(std::string text, std::size_t width);
 std::string PadRight(std::string text, std::size_t width);
 
 // Report-line formats. A value longer than its width is printed whole.
+// An amount cell for a number that is no number (NaN or an infinity, only ever read from a
+// damaged record) shows this marker, never "nan" or "inf".
+inline constexpr std::string_view kDamagedAmount = "DAMAGED";
 std::string Left24(std::string_view text);          // "%-24s"
 std::string Right11(std::string_view text);         // "%11s"
 std::string Whole5(long long value);                // "%5d"
 std::string Money11(double amount);                 // "%11f": two decimals, right-aligned in 11
 std::string Money10(double amount);                 // "%10f"
+std::string MoneyCell(double amount);               // two decimals, no padding, or the marker
 std::string MoneyText(double amount);               // two decimals, no padding (edits)
 std::string FixedText(double value, int decimals);  // fixed notation, no padding
 std::string CutLine(std::string_view line);         // a report line cut to 80 characters

@@ -9,6 +9,7 @@
 #include "core/protocol.h"
 #include "core/start.h"
 #include "core/text.h"
+#include "reports/damage.h"
 #include "reports/ledger.h"
 #include "reports/members.h"
 #include "reports/portfolio.h"
@@ -107,12 +108,20 @@ void ReportCommand(App& app) {
     m.ClearPrompt();
 
     const LineSink out = [&s](std::string_view line) { AppendReportLine(s, line); };
-    const auto members = [&s] { return ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]); };
-    const auto ledger = [&s] {
-        return ReadAllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
+    // Every record a report reads is looked over for damaged numbers as it is read; the
+    // report then names them at its end.
+    std::vector<std::string> damaged;
+    const auto read = [&damaged](File& file, auto record) {
+        auto records = ReadAllRecords<decltype(record)>(file);
+        NoteDamage(records, damaged);
+        return records;
     };
-    const auto memlog = [&s] { return ReadAllRecords<MemberLogEntry>(s.Files[DataFile::MemLog]); };
-    const auto nomlog = [&s] { return ReadAllRecords<NominalLogEntry>(s.Files[DataFile::NomLog]); };
+    const auto members = [&] { return read(s.Files[DataFile::MemAcc], MemberRecord{}); };
+    const auto ledger = [&] { return read(s.Files[DataFile::NomAcc], NominalAccountRecord{}); };
+    const auto memlog = [&] { return read(s.Files[DataFile::MemLog], MemberLogEntry{}); };
+    const auto nomlog = [&] { return read(s.Files[DataFile::NomLog], NominalLogEntry{}); };
+    // The set-up figures the loan and insurance reports work with.
+    const auto setUp = [&] { NoteDamage(s.System, damaged); };
     // Set by the reports whose figures are best seen as a chart.
     std::optional<ui::Chart> chart;
     switch (code) {
@@ -120,6 +129,7 @@ void ReportCommand(App& app) {
             MembersBalances(members(), sel.typePattern, out);
             break;
         case kCmdReportMembersLoans:
+            setUp();
             MembersLoans(members(), sel.typePattern, s, out);
             break;
         case kCmdReportMembersTransactions:
@@ -153,17 +163,19 @@ void ReportCommand(App& app) {
             break;
         }
         case kCmdReportDelinquentLoans: {
+            setUp();
             const Delinquency bands = DelinquentLoansRows(s, members());
             WriteDelinquentLoans(bands, out);
             chart = DelinquentLoansChart(bands);
             break;
         }
         case kCmdReportInsurance:
+            setUp();
             InsuranceReport(members(), s.System, out);
             break;
         case kCmdReportSystemControl:
-            SystemControl(ReadAllRecords<SyslogRecord>(s.Files[DataFile::SysLog]), sel.fromDate,
-                          sel.toDate, out);
+            SystemControl(read(s.Files[DataFile::SysLog], SyslogRecord{}), sel.fromDate, sel.toDate,
+                          out);
             break;
         case kCmdReportCashFlow: {
             const CashFlowRows rows = CashFlowRowsOf(ledger());
@@ -175,13 +187,16 @@ void ReportCommand(App& app) {
             TransactionSummary(memlog(), nomlog(), sel.fromDate, sel.toDate, out);
             break;
         case kCmdReportMembersData:
-            MembersData(members(), out);
+            // Names and numbers only: no amount of a member is shown, so none is looked over.
+            MembersData(ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]), out);
             break;
         default:
             break;
     }
+    WriteDamagedRecords(damaged, out);
     CloseFileSet(s, kEnquiry);
     ShowReport(app, std::move(chart));
+    if (!damaged.empty()) app.ShowModalMessage(kMsgDamagedRecords);
 }
 
 }  // namespace tessary

@@ -1,5 +1,6 @@
 #include "reports/ledger.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/money.h"
@@ -43,17 +44,17 @@ struct Statement {
     void Debit(const std::string& text, double amount) {
         if (IsZeroMoney(amount)) return;
         out(PadRight(text, 24) + "  " + Money11(amount));
-        first += amount;
+        AddToTotal(first, amount);
     }
     void Credit(const std::string& text, double amount) {
         if (IsZeroMoney(amount)) return;
         out(PadRight(text, 24) + "                 " + Money11(amount));
-        second += amount;
+        AddToTotal(second, amount);
     }
     void PeriodYear(const std::string& text, double year, double period) {
         if (IsZeroMoney(year) && IsZeroMoney(period)) return;
-        first += period;
-        second += year;
+        AddToTotal(first, period);
+        AddToTotal(second, year);
         out(PadRight(text, 24) + "   " + Money11(period) + "   " + Money11(year));
     }
     // Accounts from..to-1 under their names, by period and year movement.
@@ -106,14 +107,17 @@ void VarianceSection(const Ledger& a, int from, int to, int periodNumber, bool i
         if (IsZeroMoney(budgetToDate)) return 0.0;
         return (income ? actual - budgetToDate : budgetToDate - actual) * 100 / budgetToDate;
     };
+    // After the twelfth period end the period number is 13, yet the whole year's budget is
+    // all that can be due; a number below 0 can only come from a damaged system record.
+    const int periodsDue = std::clamp(periodNumber, 0, 12);
     for (int n = from; n < to; ++n) {
         const NominalAccountRecord& r = Account(a, n);
         if (IsZeroMoney(r.Budget)) continue;
-        const double budgetToDate = RoundMoney(periodNumber * r.Budget / 12);
+        const double budgetToDate = RoundMoney(periodsDue * r.Budget / 12);
         const double actual = YearMovement(a, n);
-        actuals += actual;
-        toDate += budgetToDate;
-        budgets += r.Budget;
+        AddToTotal(actuals, actual);
+        AddToTotal(toDate, budgetToDate);
+        AddToTotal(budgets, r.Budget);
         rows.push_back({n, r.AccountName.str(), actual, budgetToDate,
                         variance(actual, budgetToDate), r.Budget - actual});
     }
@@ -155,7 +159,8 @@ void NominalAccountList(const Ledger& accounts, const LineSink& out) {
 void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEntry>& log,
                          const ReportSelection& selection, const LineSink& out) {
     const int chosen = selection.fromMember;
-    double running = Account(accounts, chosen <= 0 ? kBankAccount : chosen).YearStartBalance;
+    double running = 0;
+    AddToTotal(running, Account(accounts, chosen <= 0 ? kBankAccount : chosen).YearStartBalance);
     for (const NominalLogEntry& e : log) {
         double amount = e.Amount;
         if (chosen <= 0) {
@@ -164,7 +169,7 @@ void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEnt
         } else if (e.AccountNo != chosen) {
             continue;
         }
-        running += amount;  // entries outside the dates still move the balance
+        AddToTotal(running, amount);  // entries outside the dates still move the balance
         if (e.Date < selection.fromDate || e.Date > selection.toDate) continue;
         const std::string account = e.AccountNo == kBankAccount ? "   " : Number3(e.AccountNo);
         out(PadRight(FormatDate(e.Date), 10) + " " + PadRight(e.UserCode.str(), 3) + " " + account +
@@ -261,8 +266,8 @@ PeriodYearRow KeepMoved(std::vector<PeriodYearRow>& rows, const char* totalLabel
         rows, [](const PeriodYearRow& r) { return IsZeroMoney(r.year) && IsZeroMoney(r.period); });
     PeriodYearRow total{totalLabel};
     for (const PeriodYearRow& r : rows) {
-        total.period += r.period;
-        total.year += r.year;
+        AddToTotal(total.period, r.period);
+        AddToTotal(total.year, r.year);
     }
     return total;
 }

@@ -25,7 +25,7 @@ std::string Fill(std::string_view format, std::initializer_list<std::string_view
 }
 
 std::string Amount(double value) {
-    return FixedText(value, 2);
+    return MoneyCell(value);
 }
 
 std::string Number(long long value) {
@@ -99,10 +99,10 @@ void MembersBalances(const std::vector<MemberRecord>& members, std::string_view 
             continue;
         if (!TypeMatches(typePattern, m.MemberType.view())) continue;
         const double free = std::max(m.Share1 + m.Share2 - m.LoanBalance, 0.0);
-        share1 += m.Share1;
-        share2 += m.Share2;
-        loan += m.LoanBalance;
-        unattached += free;
+        AddToTotal(share1, m.Share1);
+        AddToTotal(share2, m.Share2);
+        AddToTotal(loan, m.LoanBalance);
+        AddToTotal(unattached, free);
         if (!closed) ++count;
         out(Fill("%5d %-23s %11f %11f %11f %11f",
                  {Number(number), m.Name.view().substr(0, 23), Amount(m.Share1), Amount(m.Share2),
@@ -134,10 +134,10 @@ void MembersLoans(const std::vector<MemberRecord>& members, std::string_view typ
         }
         const double interest = CurrentInterestDue(state);
         const double exposure = std::max(interest + m.LoanBalance - m.Share1 - m.Share2, 0.0);
-        arrearsTotal += arrears;
-        loanTotal += m.LoanBalance;
-        interestTotal += interest;
-        exposureTotal += exposure;
+        AddToTotal(arrearsTotal, arrears);
+        AddToTotal(loanTotal, m.LoanBalance);
+        AddToTotal(interestTotal, interest);
+        AddToTotal(exposureTotal, exposure);
         out(Fill("%5d %-22s %3d %11f %11f %8f %11f",
                  {Number(number), m.Name.view().substr(0, 22), Number(missing), Amount(arrears),
                   Amount(m.LoanBalance), Amount(interest), Amount(exposure)}));
@@ -164,9 +164,10 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
     for (const auto* address : {&m.Address1, &m.Address2, &m.Address3, &m.Address4, &m.Address5})
         out(address->view());
 
-    double share1 = m.YearStartShare1;
-    double share2 = m.YearStartShare2;
-    double loan = m.YearStartLoan;
+    double share1 = 0, share2 = 0, loan = 0;
+    AddToTotal(share1, m.YearStartShare1);
+    AddToTotal(share2, m.YearStartShare2);
+    AddToTotal(loan, m.YearStartLoan);
     if (broughtForward) {
         if (!IsZeroMoney(m.YearStartShare1))
             out(Fill("               Share 1  Brought forward         %11f",
@@ -193,28 +194,28 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
         switch (e.TransType) {
             case 1:
             case 9:
-                share1 += e.Amount;
+                AddToTotal(share1, e.Amount);
                 balance = &share1;
                 break;
             case 5:
-                share1 -= e.Amount;
+                AddToTotal(share1, -e.Amount);
                 balance = &share1;
                 break;
             case 2:
-                share2 += e.Amount;
+                AddToTotal(share2, e.Amount);
                 balance = &share2;
                 break;
             case 6:
-                share2 -= e.Amount;
+                AddToTotal(share2, -e.Amount);
                 balance = &share2;
                 break;
             case 3:
-                loan -= e.Amount;
+                AddToTotal(loan, -e.Amount);
                 balance = &loan;
                 loanColumn = true;
                 break;
             case 7:
-                loan += e.Amount;
+                AddToTotal(loan, e.Amount);
                 balance = &loan;
                 loanColumn = true;
                 break;
@@ -312,7 +313,7 @@ void TransactionSummary(const std::vector<MemberLogEntry>& memberLog,
     double byType[10] = {};
     for (const MemberLogEntry& e : memberLog) {
         if (!InRange(e.Date, fromDate, toDate)) continue;
-        if (e.TransType >= 1 && e.TransType <= 9) byType[e.TransType] += e.Amount;
+        if (e.TransType >= 1 && e.TransType <= 9) AddToTotal(byType[e.TransType], e.Amount);
     }
     const std::string fromText =
         fromDate == kDefaultFromDate ? std::string("Year Start") : FormatDate(fromDate);
@@ -338,9 +339,9 @@ void TransactionSummary(const std::vector<MemberLogEntry>& memberLog,
     for (const NominalLogEntry& e : nominalLog) {
         if (!InRange(e.Date, fromDate, toDate)) continue;
         if (e.AccountNo >= kExpenditureStart) {
-            expenditure += e.Amount;
+            AddToTotal(expenditure, e.Amount);
         } else if (e.AccountNo >= kIncomeStart) {
-            income += e.Amount;
+            AddToTotal(income, e.Amount);
         }
     }
     const double allIncome = income + byType[4] + byType[8];

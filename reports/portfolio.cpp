@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,10 @@ int DaysOverdue(const RunState& state) {
     const double period = RepaymentPeriodDays(state);
     if (period <= 0) return -1;
     const double n = std::trunc((LoanArrears(state) / state.Member.Repayment - 1) * period) + 1;
-    return n < 1 ? 0 : static_cast<int>(n);
+    // A damaged loan record gives no number at all, or one beyond an int: never cast those.
+    if (!(n >= 1)) return 0;
+    return n < std::numeric_limits<int>::max() ? static_cast<int>(n)
+                                               : std::numeric_limits<int>::max();
 }
 
 namespace {
@@ -47,6 +51,8 @@ LoanDistribution DistributionOfLoansRows(const std::vector<MemberRecord>& member
     LoanDistribution bands{};
     for (const MemberRecord& m : members) {
         const double amount = m.LoanAmount;
+        // A damaged date or amount belongs in no band; the report names it instead.
+        if (!std::isfinite(m.LoanDate) || !std::isfinite(amount)) continue;
         if (m.LoanDate < fromDate || amount < 1) continue;
         std::size_t band = 0;
         while (band < 5 && amount >= kUpper[band]) ++band;
@@ -106,9 +112,9 @@ Delinquency DelinquentLoansRows(RunState& state, const std::vector<MemberRecord>
         while (b < 5 && days >= kUpper[b]) ++b;
         DelinquencyBand& band = bands[b];
         ++band.count;
-        band.arrears += arrears;
-        band.value += value;
-        band.net += net;
+        AddToTotal(band.arrears, arrears);
+        AddToTotal(band.value, value);
+        AddToTotal(band.net, net);
     }
     return bands;
 }
@@ -154,6 +160,8 @@ struct Exposure {
     double overGeneral = 0, overPersonal = 0, total = 0;
 
     void Add(double balance, double ownLimit, double generalLimit) {
+        // A damaged balance is neither counted nor insurable; the report names it.
+        if (!std::isfinite(balance)) return;
         total += balance;
         if (IsZeroMoney(ownLimit)) {
             if (balance > generalLimit) {

@@ -4,6 +4,7 @@
 // Reports menu sends them to the user's work file; tests and benchmarks keep them.
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,12 @@ struct LineCollector {
         return [this](std::string_view line) { lines.emplace_back(line); };
     }
 };
+
+// Adds an amount to a report's total or running balance unless it is no number (a damaged
+// record, which the report names): one damaged field must not wipe out a whole total.
+inline void AddToTotal(double& total, double amount) {
+    if (std::isfinite(amount)) total += amount;
+}
 
 // The selection values of the Reports menu's prompts, with their defaults.
 inline const DayNumber kDefaultFromDate =

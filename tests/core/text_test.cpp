@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <limits>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -207,6 +208,21 @@ TEST(Formats, NoNegativeZero) {
     EXPECT_EQ(FixedText(-0.4, 0), "0");
     EXPECT_EQ(FixedText(-0.00004, 4), "0.0000");
     EXPECT_EQ(FixedText(-0.0005, 3), "-0.001");
+}
+
+// A damaged record's number prints as a marker of the cell's width, never "nan" or "inf".
+TEST(Formats, NoNumberShowsTheDamagedMarker) {
+    for (const double bad :
+         {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()}) {
+        EXPECT_EQ(Money11(bad), "    DAMAGED");
+        EXPECT_EQ(Money10(bad), "   DAMAGED");
+        EXPECT_EQ(MoneyCell(bad), "DAMAGED");
+        std::string line = "x";
+        AppendMoney(line, bad, 8);
+        AppendMoney(line, 12.345, 8);
+        EXPECT_EQ(line, "x DAMAGED   12.35");  // 12.345 is a little above the half
+    }
+    EXPECT_EQ(MoneyCell(-0.004), "0.00");
 }
 
 // Numbers must read and print with a decimal point whatever the machine's regional

@@ -65,6 +65,34 @@ TEST(LedgerReports, BudgetVariancesAtPeriodSix) {
                   "budget_variances.txt");
 }
 
+// Period 13 follows the twelfth period end: the whole year's budget is due, never 13/12.
+TEST(LedgerReports, BudgetToDateStopsAtTheYearsBudget) {
+    Ledger a(kNominalAccountCount);
+    a[100] = LedgerAccount("Entrance Fees", 1301.37, 0, 0, 1234.56);
+    a[124] = LedgerAccount("Insurance Premiums", 987.65, 0, 0, 2345.67);
+    const struct {
+        int period;
+        double income, expenditure;
+    } cases[] = {{11, 1131.68, 2150.20}, {12, 1234.56, 2345.67}, {13, 1234.56, 2345.67}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.period);
+        const BudgetVarianceRows rows = BudgetVariancesRows(a, c.period);
+        ASSERT_EQ(rows.income.size(), 1u);
+        ASSERT_EQ(rows.expenditure.size(), 1u);
+        EXPECT_DOUBLE_EQ(rows.income[0].budgetToDate, c.income);
+        EXPECT_DOUBLE_EQ(rows.incomeTotal.budgetToDate, c.income);
+        EXPECT_DOUBLE_EQ(rows.expenditure[0].budgetToDate, c.expenditure);
+        EXPECT_DOUBLE_EQ(rows.expenditureTotal.budgetToDate, c.expenditure);
+    }
+    const std::vector<std::string> lines =
+        Lines([&](const LineSink& o) { BudgetVariances(a, 13, o); });
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1],
+              "100 Entrance Fees                1301.37     1234.56        5.41      -66.81");
+    EXPECT_EQ(lines[4],
+              "124 Insurance Premiums            987.65     2345.67       57.89     1358.02");
+}
+
 TEST(LedgerReports, TransactionsWithTheRunningBalance) {
     const Ledger a = SmallLedger();
     const auto entry = [](const char* date, const char* user, int account, const char* text,

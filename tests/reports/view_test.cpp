@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 #include "core/fixture.h"
@@ -17,6 +19,7 @@
 #include "core/protocol.h"
 #include "core/start.h"
 #include "reports/commands.h"
+#include "reports/damage.h"
 #include "reports/writer.h"
 #include "ui/headless.h"
 
@@ -350,6 +353,45 @@ TEST_F(ReportViewTest, ChartButtonOnlyForAReportWithAChart) {
     EXPECT_EQ(v.chart()->title, "Delinquent Loans");
     View({"posted"}, 22);
     EXPECT_FALSE(v.BChart.visible);
+}
+
+TEST_F(ReportViewTest, DamagedRecordsAreNamedAndToldOnceARun) {
+    MemberRecord members[2];
+    members[0].Share1 = 2345.67;
+    members[1].Share1 = std::numeric_limits<double>::quiet_NaN();
+    members[1].LoanBalance = std::numeric_limits<double>::infinity();
+    std::vector<unsigned char> bytes(sizeof members);
+    std::memcpy(bytes.data(), members, sizeof members);
+    testing::WriteBytes(app->state.DataFolder + DataFileName(DataFile::MemAcc), bytes);
+    // The message form is acknowledged as it comes, and counted.
+    int told = 0;
+    backend.SetStepper([this, &told] {
+        if (!app->modal().visible) return false;
+        ++told;
+        EXPECT_EQ(app->modal().Label1.caption, kMsgDamagedRecords);
+        ui.Click(app->modal().Button1);
+        return true;
+    });
+    const auto run = [this](int code) -> const Lines& {
+        app->state.CommandCode = code;
+        ReportCommand(*app);
+        TFview& v = ReportViewer(*app);
+        ui.Click(v.Close);
+        return v.Memo1.lines;
+    };
+    const Lines& shown = run(kCmdReportInsurance);
+    EXPECT_EQ(told, 1);
+    // Savings of 2345.67 counted; the damaged share and loan left out and named.
+    EXPECT_EQ(shown[10],
+              "Total Savings                                                      2345.67");
+    EXPECT_EQ(
+        Lines(shown.begin() + 12, shown.begin() + 16),
+        (Lines{"", "Damaged record: member 2, Share1", "Damaged record: member 2, LoanBalance",
+               "Damaged amounts show as DAMAGED and are left out of every total."}));
+    // A report showing no amount of a member has nothing to tell; a sound ledger neither.
+    run(kCmdReportMembersData);
+    run(kCmdReportTrialBalance);
+    EXPECT_EQ(told, 1);
 }
 
 }  // namespace
