@@ -176,10 +176,10 @@ void PostTransactions(App& app) {
         m.Lm.caption = OutcomeMessage(run.outcome, "Posting");
         return;
     }
-    // Posted; a safety copy that failed is said on the message line under the report.
-    if (!run.outcome.copied) m.Lm.caption = OutcomeMessage(run.outcome, "Posting");
     s.CommandCode = kCmdMembersPostingListing;
-    ShowReport(app);
+    // Posted; a safety copy that failed is told over the report.
+    ShowReport(app, std::nullopt,
+               run.outcome.copied ? std::string() : OutcomeMessage(run.outcome, "Posting"));
 }
 
 void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,

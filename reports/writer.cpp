@@ -212,6 +212,14 @@ bool WriteReport(RunState& state, const std::vector<std::string>& lines) {
     return ok;
 }
 
+int WriteReportDurably(RunState& state, const std::vector<std::string>& lines) {
+    bool ok = BeginReport(state);
+    for (const std::string& line : lines) ok = ok && AppendReportLine(state, line);
+    ok = ok && FlushReport(state) && NoteWorkError(state, state.ReportWork.Sync());
+    EndReport(state);
+    return ok ? 0 : state.ReportWorkError;
+}
+
 void EndReport(RunState& state) {
     FlushReport(state);
     state.ReportWork.Close();
