@@ -217,7 +217,9 @@ int WriteReportDurably(RunState& state, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) ok = ok && AppendReportLine(state, line);
     ok = ok && FlushReport(state) && NoteWorkError(state, state.ReportWork.Sync());
     EndReport(state);
-    return ok ? 0 : state.ReportWorkError;
+    if (!ok) return state.ReportWorkError;
+    // A work file made by this run outlasts a power cut only once its folder entry does.
+    return SyncFolder(state.DataFolder);
 }
 
 void EndReport(RunState& state) {
