@@ -20,6 +20,8 @@ constexpr sys_days kEpoch = sys_days{1899y / December / 30};
 // Keeps day numbers well inside the years std::chrono can represent, so that a damaged
 // field in a data file cannot push the calendar arithmetic out of range.
 constexpr double kMaxDays = 10'000'000.0;
+// 1 January 10000: the first day that "dd/mm/yyyy" cannot show.
+constexpr double kDayAfterLastDate = 2'958'466.0;
 
 constexpr std::array<const char*, 12> kMonthNames = {
     "January", "February", "March",     "April",   "May",      "June",
@@ -105,6 +107,10 @@ DayNumber ParseDate(std::string_view text, year currentYear) {
                              day{static_cast<unsigned>(*d)}};
     if (!ymd.ok()) return 0;
     return ToDayNumber(ymd);
+}
+
+DayNumber StoredDate(DayNumber day) {
+    return std::isfinite(day) && day >= 0 && day < kDayAfterLastDate ? day : 0;
 }
 
 std::string FormatDate(DayNumber day) {

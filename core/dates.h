@@ -24,6 +24,11 @@ DayNumber ParseDate(std::string_view text, std::chrono::year currentYear);
 // Today in the machine's local time zone.
 std::chrono::year_month_day LocalToday();
 
+// A day number read from the data files: one the calendar cannot show (not finite, before day
+// 0 or after 31/12/9999) reads as 0, no date, so that a damaged record holds up no date check
+// and reaches no date conversion.
+DayNumber StoredDate(DayNumber day);
+
 std::string FormatDate(DayNumber day);      // "dd/mm/yyyy"; "" for 0
 std::string FormatLongDate(DayNumber day);  // "d MMMM yyyy", English month names
 std::string WeekdayName(DayNumber day);     // "Monday" ... "Sunday"

@@ -167,9 +167,9 @@ void TFmain::FormActivate() {
     colour = ui::kFormColour;
     caption = "Tessary - " + s.System.UnionName.str() + " - " + s.UserCode + " - " +
               s.WorkingDayName + " " + FormatLongDate(s.WorkingDate);
-    if (s.System.LastPeriodEndDate > 0 && s.NewPeriodReminder) {
-        const auto days =
-            static_cast<long long>(std::llround(s.WorkingDate - s.System.LastPeriodEndDate));
+    const double lastPeriodEnd = StoredDate(s.System.LastPeriodEndDate);
+    if (lastPeriodEnd > 0 && s.NewPeriodReminder) {
+        const auto days = static_cast<long long>(std::llround(s.WorkingDate - lastPeriodEnd));
         if (days > 30) {
             s.NewPeriodReminder = false;
             Lm.caption = fmt::format("NEW PERIOD - Last Period End Processing {} days ago", days);

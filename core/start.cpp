@@ -188,7 +188,7 @@ void TFstart::NextClick() {
 
     if (std::floor(app_.Today()) < s.WorkingDate) {
         m.Lm.caption = "The date cannot be in the future";
-    } else if (s.WorkingDate < s.System.LastPeriodEndDate) {
+    } else if (s.WorkingDate < StoredDate(s.System.LastPeriodEndDate)) {
         m.Lm.caption = "The date cannot be before the last period end date";
     } else {
         app_.ui.Hide(*this);

@@ -51,6 +51,13 @@ std::string_view BeforeComma(std::string_view& rest, bool& found) {
     return field;
 }
 
+// Editors that save UTF-8 may put a byte-order mark before the first line; it is no text.
+std::string_view WithoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kMark)) text.remove_prefix(kMark.size());
+    return text;
+}
+
 // Reads a whole file; 0 or the error number.
 int ReadWholeFile(const std::string& path, std::string& bytes) {
     File file;
@@ -187,9 +194,11 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
         result.stopped = true;
     };
     int lineNo = 0;
-    for (std::string_view line : TextLines(text)) {
+    for (std::string_view line : TextLines(WithoutByteOrderMark(text))) {
         ++lineNo;
         std::string rest(line);
+        // A NUL would end the name early wherever it is shown as text: no field keeps one.
+        std::erase(rest, '\0');
         const std::optional<long long> number =
             ReadWholeNumber(NextCsvField(rest), WholeNumberForm{});
         if (!number || *number <= 0 || *number > maxMember) {
@@ -232,17 +241,21 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
         ++result.accepted;
     }
     result.outcome = CommitUpdate(s, kUpdate);
+    // A line that stopped the import still has to be mended, whatever became of the lines
+    // before it: its reason comes first.
+    const std::string reason = result.stopped ? result.message + " - " : std::string();
     if (result.outcome.uncertain && StoredTotalMatches(s)) {
         // The disc failed after the new total reached it: the import stands.
-        result.message = "Import completed, but the disc reported an error: " +
-                         FileErrorText(result.outcome.error);
+        result.message = reason +
+                         (result.stopped ? "the lines before it are in" : "Import completed") +
+                         ", but the disc reported an error: " + FileErrorText(result.outcome.error);
         return result;
     }
     if (!result.outcome.committed || result.outcome.incomplete) {
-        // The stop message would suggest the earlier lines are in; they are not.
+        // The stop message alone would suggest the earlier lines are in; they are not.
         result.stopped = false;
         result.accepted = 0;
-        result.message = OutcomeMessage(result.outcome, "Import");
+        result.message = reason + OutcomeMessage(result.outcome, "Import");
     } else if (!result.stopped) {
         result.message = OutcomeMessage(result.outcome, "Import");
     }
@@ -252,7 +265,7 @@ ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
 std::vector<MemberTransaction> ReadTransactions(std::string_view text, double workingDate,
                                                 std::chrono::year currentYear) {
     std::vector<MemberTransaction> entries;
-    for (std::string_view full : TextLines(text)) {
+    for (std::string_view full : TextLines(WithoutByteOrderMark(text))) {
         std::string_view rest = Trim(full.substr(0, 80));
         if (rest.size() < 10) break;
         MemberTransaction t;

@@ -240,9 +240,10 @@ void TFmemtrans::EdateExit() {
         Edate.SetFocus();
     }
     const double today = ReadDate(app_, s.TodayText);
-    if (date < s.System.LastPeriodEndDate || date > today) {
-        app_.ShowModalMessage("The date must be between " + DayText(s.System.LastPeriodEndDate) +
-                              " and " + s.TodayText);
+    const double lastPeriodEnd = StoredDate(s.System.LastPeriodEndDate);
+    if (date < lastPeriodEnd || date > today) {
+        app_.ShowModalMessage("The date must be between " + DayText(lastPeriodEnd) + " and " +
+                              s.TodayText);
         Edate.SetFocus();
     }
 }

@@ -89,7 +89,8 @@ BatchCheck CheckMemberBatch(RunState& s, double today) {
         if (AmountFits(t.Amount)) result.value += type <= 4 ? +t.Amount : -t.Amount;
         s.RecordNo = MemberRecordNo(t.MemberNo);
         const bool member = t.MemberNo >= 1 && ReadMember(s) == kMemberRecordSize;
-        if (!EntryDateReadable(t.Date) || t.Date < s.System.LastPeriodEndDate || t.Date > today) {
+        if (!EntryDateReadable(t.Date) || t.Date < StoredDate(s.System.LastPeriodEndDate) ||
+            t.Date > today) {
             code = "DATE";
             ++result.errors;
         }
@@ -176,10 +177,10 @@ void PostTransactions(App& app) {
         m.Lm.caption = OutcomeMessage(run.outcome, "Posting");
         return;
     }
-    // Posted; a safety copy that failed is said on the message line under the report.
-    if (!run.outcome.copied) m.Lm.caption = OutcomeMessage(run.outcome, "Posting");
     s.CommandCode = kCmdMembersPostingListing;
-    ShowReport(app);
+    // Posted; a safety copy that failed is told over the report.
+    ShowReport(app, std::nullopt,
+               run.outcome.copied ? std::string() : OutcomeMessage(run.outcome, "Posting"));
 }
 
 void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
@@ -310,6 +311,7 @@ MemberPosting PostMemberBatch(RunState& s) {
     }
 
     BeginRun(s);
+    const double lastPeriodEnd = StoredDate(s.System.LastPeriodEndDate);
     TypeAmounts totals{};
     PostingLogs logs;
     // Members as the run leaves them, by record number; a member with several entries
@@ -319,7 +321,7 @@ MemberPosting PostMemberBatch(RunState& s) {
         MemberTransaction& t = s.MemberTrans;
         t = entry;
         if (IsZeroMoney(t.Amount)) continue;
-        if (t.Date < s.System.LastPeriodEndDate) t.Date = +s.System.LastPeriodEndDate;
+        if (t.Date < lastPeriodEnd) t.Date = lastPeriodEnd;
         s.RecordNo = MemberRecordNo(t.MemberNo);
         if (auto known = members.find(s.RecordNo); known != members.end()) {
             s.Member = known->second;

@@ -12,6 +12,20 @@ namespace {
 
 constexpr const char* kTool = "volume.pif";
 
+// The shell starts the tool and never says whether it could: a missing tool is told here, or
+// the user would wait for a backup that never comes, or lose the program for a restore.
+bool ToolMissing(App& app) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(std::filesystem::path(app.programFolder) / kTool, ec)) {
+        return false;
+    }
+    TFmain& m = app.main();
+    m.ClearPrompt();
+    m.Lm.caption =
+        std::string("The archiving tool ") + kTool + " is missing from the program folder";
+    return true;
+}
+
 }  // namespace
 
 int DiscPeriod(int periodNumber) {
@@ -35,7 +49,7 @@ void BackupToDisc(App& app) {
     const int p = DiscPeriod(s.System.PeriodNumber);
     m.Lm.caption = "Please use the disc for period " + std::to_string(p) + " in drive " +
                    std::string(1, s.System.BackupDrive) + ":";
-    if (m.AskPrompt() != ui::ModalResult::OK) return;
+    if (m.AskPrompt() != ui::ModalResult::OK || ToolMissing(app)) return;
     // A report left by an earlier run of the tool must not vouch for this one.
     std::error_code ec;
     std::filesystem::remove(s.DataPath(volume::kResultFile), ec);
@@ -55,6 +69,7 @@ void RestoreFromDisc(App& app) {
         m.ClearPrompt();
         return;
     }
+    if (ToolMissing(app)) return;
     app.ui.services().ShellOpen(kTool, "open",
                                 RestoreParameters(s.System.BackupDrive, s.FolderName),
                                 ui::ShowState::Maximized);

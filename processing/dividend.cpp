@@ -147,8 +147,15 @@ DividendRun AllocateDividend(RunState& s, const std::string& pattern, double rat
                       RecordBytes(a), sizeof a);
         }
     }
+    // The report cannot be made again once the sums are cleared: it must be on the disc before
+    // the run commits, and a report that cannot be written whole fails the run.
+    if (const int error = WriteReportDurably(s, run.lines)) FailRun(s, error);
     run.outcome = CommitUpdate(s, kUpdate);
-    if (!run.outcome.committed) run.lines.clear();
+    if (!run.outcome.committed) {
+        run.lines.clear();
+        // No report is left of a run taken back; one that may yet stand is kept.
+        if (run.outcome.undone) WriteReport(s, {});
+    }
     return run;
 }
 
@@ -228,14 +235,13 @@ void TFdividend::Button3Click() {
         Label3.caption = OutcomeMessage(run.outcome, "Dividend allocation");
         return;
     }
-    // Allocated; a safety copy that failed is said on the message line under the report.
-    TFmain& m = app_.main();
-    m.ClearPrompt();
-    if (!run.outcome.copied) m.Lm.caption = OutcomeMessage(run.outcome, "Dividend allocation");
-    WriteReport(s, run.lines);
+    app_.main().ClearPrompt();
     s.CommandCode = kCmdDividendListing;
     app_.ui.Hide(*this);
-    ShowReport(app_);
+    // Allocated; a safety copy that failed is told over the report.
+    ShowReport(
+        app_, std::nullopt,
+        run.outcome.copied ? std::string() : OutcomeMessage(run.outcome, "Dividend allocation"));
 }
 
 }  // namespace tessary

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/dates.h"
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/money.h"
@@ -32,7 +33,9 @@ bool Finite(const MemberRecord& m) {
 
 std::string PeriodEndRefusal(const SystemRecord& system, double workingDate) {
     if (system.PeriodNumber > 12) return kMsgOnlyTwelvePeriods;
-    if (workingDate - system.LastPeriodEndDate < kPeriodEndGapDays) return kMsgPeriodEndTooSoon;
+    if (workingDate - StoredDate(system.LastPeriodEndDate) < kPeriodEndGapDays) {
+        return kMsgPeriodEndTooSoon;
+    }
     return "";
 }
 

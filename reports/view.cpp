@@ -141,7 +141,7 @@ TFview& ReportViewer(App& app) {
     return app.MakeForm<TFview>();
 }
 
-void ShowReport(App& app, std::optional<ui::Chart> chart) {
+void ShowReport(App& app, std::optional<ui::Chart> chart, const std::string& notice) {
     EndReport(app.state);
     TFview& viewer = ReportViewer(app);
     viewer.ReleaseReport();
@@ -152,6 +152,7 @@ void ShowReport(App& app, std::optional<ui::Chart> chart) {
     } else {
         app.ui.Show(viewer);
     }
+    if (!notice.empty()) app.ShowModalMessage(notice);
     // What could be written is shown, but never passed off as the whole report.
     if (const int error = app.state.ReportWorkError) {
         app.ShowModalMessage("Report not complete - " + FileErrorText(error));

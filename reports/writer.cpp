@@ -212,6 +212,16 @@ bool WriteReport(RunState& state, const std::vector<std::string>& lines) {
     return ok;
 }
 
+int WriteReportDurably(RunState& state, const std::vector<std::string>& lines) {
+    bool ok = BeginReport(state);
+    for (const std::string& line : lines) ok = ok && AppendReportLine(state, line);
+    ok = ok && FlushReport(state) && NoteWorkError(state, state.ReportWork.Sync());
+    EndReport(state);
+    if (!ok) return state.ReportWorkError;
+    // A work file made by this run outlasts a power cut only once its folder entry does.
+    return SyncFolder(state.DataFolder);
+}
+
 void EndReport(RunState& state) {
     FlushReport(state);
     state.ReportWork.Close();

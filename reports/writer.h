@@ -41,6 +41,10 @@ bool AppendReportLine(RunState& state, std::string_view text);
 void EndReport(RunState& state);
 // Empties the work file and writes `lines` to it: a whole report made by an engine routine.
 bool WriteReport(RunState& state, const std::vector<std::string>& lines);
+// The same for a report that cannot be made again: the lines are flushed and made durable
+// before it returns, so that the run they report on can be failed when they are not all
+// there. 0 or the error number.
+int WriteReportDurably(RunState& state, const std::vector<std::string>& lines);
 // Reads the line at byte `offset` of a work file; false on a short read (the end).
 bool ReadReportLine(const File& file, std::uint64_t offset, ReportLine& line);
 
@@ -66,7 +70,10 @@ void SaveReport(App& app, int reportNumber);
 
 // Shows the viewer on the report whose number is CommandCode - 300, hiding the main window
 // (defined with the viewer, in reports/view.cpp). A report whose figures chart well hands
-// over its chart, and the viewer offers it; any other report shows without one.
-void ShowReport(App& app, std::optional<ui::Chart> chart = std::nullopt);
+// over its chart, and the viewer offers it; any other report shows without one. A `notice`
+// (what the run that made the report has to tell) is shown over the viewer before anything
+// else, as the viewer's Close clears the message line.
+void ShowReport(App& app, std::optional<ui::Chart> chart = std::nullopt,
+                const std::string& notice = {});
 
 }  // namespace tessary

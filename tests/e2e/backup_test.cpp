@@ -92,6 +92,21 @@ print forms
     EXPECT_FALSE(fs::exists(Data("volume.res")));
 }
 
+TEST_F(DiscBackup, AMissingToolIsToldAndARestoreWithoutItKeepsTheProgram) {
+    MakeDataFolder();
+    fs::remove(program / "volume.pif");
+    for (const char* command : {"Backup1", "Restore1"}) {
+        const auto run =
+            Run(std::string(kSignOn) + "menu " + command +
+                    "\nclick OK\nprint shell\nprint forms\nprint TFmain.Lm\n" + kReminderShown,
+                kToday);
+        EXPECT_EQ(run.status, 0) << command << run.err;
+        EXPECT_EQ(run.out,
+                  "TFmain\nThe archiving tool volume.pif is missing from the program folder\n")
+            << command;
+    }
+}
+
 TEST_F(DiscBackup, CancelledOrUnstartedOrFailedBackupsKeepTheReminder) {
     MakeDataFolder();
     // Cancelled at the disc prompt: nothing started.

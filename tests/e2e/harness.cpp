@@ -338,9 +338,9 @@ ScriptRun ScriptTest::RunCountingOperations(const std::string& script,
 SweepFigures ScriptTest::ExpectUpdateSurvivesFaults(
     const std::string& script, const std::string& batchFile,
     const std::vector<std::string>& options, Fault fault,
-    const std::function<bool(const ScriptRun&)>& successShown) {
+    const std::function<bool(const ScriptRun&)>& successShown, const SweepCheck& check) {
     SweepFigures figures;
-    SweepAll(script, batchFile, options, fault, successShown, figures);
+    SweepAll(script, batchFile, options, fault, successShown, check, figures);
     // The folder is left as it was, ready for the next sweep.
     fs::remove_all(program / "CU1");
     fs::copy(program / "saved", program / "CU1", fs::copy_options::recursive);
@@ -353,7 +353,7 @@ SweepFigures ScriptTest::ExpectUpdateSurvivesFaults(
 void ScriptTest::SweepAll(const std::string& script, const std::string& batchFile,
                           const std::vector<std::string>& options, Fault fault,
                           const std::function<bool(const ScriptRun&)>& successShown,
-                          SweepFigures& figures) {
+                          const SweepCheck& check, SweepFigures& figures) {
     const fs::path data = program / "CU1";
     const auto batchBytes = [&] {
         if (batchFile.empty()) return std::string("<no batch>");
@@ -378,6 +378,7 @@ void ScriptTest::SweepAll(const std::string& script, const std::string& batchFil
     EXPECT_TRUE(SetBytes(data / "Backup") == after) << "no safety copy after a clean run";
     EXPECT_GT(calls, 10);
     figures.points = calls;
+    if (check) check({0, clean, true, true});
 
     for (long at = 1; at <= calls && !HasFailure(); ++at) {
         fs::remove_all(data);
@@ -392,6 +393,7 @@ void ScriptTest::SweepAll(const std::string& script, const std::string& batchFil
         const auto copy = SetBytes(data / "Backup");
         EXPECT_TRUE(copy == before || copy == after) << "mixed safety copy after call " << at;
         const bool doneNow = SetBytes(data) == after && batchBytes() == afterBatch;
+        if (check) check({at, run, doneNow, copy == after});
 
         // The next update open either accepts the set or offers the restore.
         auto next =

@@ -70,6 +70,15 @@ enum class Fault {
     FailOnce,  // that one operation fails with EIO
     DiscFull,  // that operation and every later write fail with ENOSPC
 };
+// One run of a sweep as a check given to it sees it: `at` is 0 for the clean run; `done` says
+// the data was as after a clean run right after it, `copied` that the safety copy was too.
+struct SweptRun {
+    long at;
+    const ScriptRun& run;
+    bool done;
+    bool copied;
+};
+using SweepCheck = std::function<void(const SweptRun&)>;
 struct SweepFigures {
     long points = 0;
     int committed = 0, restored = 0, untouched = 0;
@@ -130,18 +139,21 @@ class ScriptTest : public ::testing::Test {
     // as before), or found inconsistent by the next open and restored to the state before it.
     // The safety copy is never mixed: right after the run it is wholly the state before or
     // after, and after the next open it is the data. Unless killed, the run says it succeeded
-    // exactly when it did: `successShown` tells from its output whether it said so.
+    // exactly when it did: `successShown` tells from its output whether it said so. `check`,
+    // when given, looks at each run right after it, before the next open.
     SweepFigures ExpectUpdateSurvivesFaults(
         const std::string& script, const std::string& batchFile,
         const std::vector<std::string>& options, Fault fault,
-        const std::function<bool(const ScriptRun&)>& successShown);
+        const std::function<bool(const ScriptRun&)>& successShown,
+        const SweepCheck& check = nullptr);
 
     std::filesystem::path program;
 
   private:
     void SweepAll(const std::string& script, const std::string& batchFile,
                   const std::vector<std::string>& options, Fault fault,
-                  const std::function<bool(const ScriptRun&)>& successShown, SweepFigures& figures);
+                  const std::function<bool(const ScriptRun&)>& successShown,
+                  const SweepCheck& check, SweepFigures& figures);
 };
 
 }  // namespace tessary::testing

@@ -150,5 +150,33 @@ TEST_F(ImportUpdateFaults, ImportSurvivesAKillOrAFillingDiscAnywhere) {
     }
 }
 
+TEST_F(ImportUpdateFaults, TheLineThatStoppedAnImportIsToldWhateverBecameOfTheCommit) {
+    AddMembers({"Mary Murphy"});
+    const fs::path csv = program / "in.csv";
+    Write(csv, "4,\"Ann Walsh\"\r\nx,\"Bad\"\r\n");
+    const std::string import = std::string(kSignOn) + "menu ImportMembersDetails1\nfile " +
+                               csv.string() + "\nprint TFmain.Lm\n";
+    const std::string reason = "Invalid member number at record 2";
+    fs::copy(program / "CU1", program / "kept", fs::copy_options::recursive);
+    long calls = 0;
+    EXPECT_EQ(LastLine(RunCountingOperations(import, kToday, calls)), reason);
+    int doubtful = 0;
+    for (Fault fault : {Fault::FailOnce, Fault::DiscFull}) {
+        for (long at = 1; at <= calls; ++at) {
+            fs::remove_all(program / "CU1");
+            fs::copy(program / "kept", program / "CU1", fs::copy_options::recursive);
+            const std::string said =
+                LastLine(RunWithEnvironment(FaultAt(fault, at), import, kToday));
+            if (said.find("could not be confirmed") == std::string::npos &&
+                said.find("disc reported an error") == std::string::npos) {
+                continue;
+            }
+            ++doubtful;
+            EXPECT_EQ(said.rfind(reason + " - ", 0), 0u) << "call " << at << ": " << said;
+        }
+    }
+    EXPECT_GT(doubtful, 0);
+}
+
 }  // namespace
 }  // namespace tessary::testing

@@ -226,12 +226,34 @@ TEST_F(Processing, DividendAllocationUnderAKillOrAFillingDisc) {
     const std::string allocate =
         std::string(kSignOn) +
         "menu DividendAllocation1\nclick Button1\ntype Edit2 0.5\n"
-        "click Button3\nprint forms\nprint TFmain.Lm\nprint TFdividend.Label3\n";
+        "click Button3\nprint forms\nprint TFmain.Lm\nprint TFdividend.Label3\n"
+        "print TFmodal.Label1\n";
     for (Fault fault : {Fault::Kill, Fault::DiscFull}) {
+        // The report cannot be made again: whenever the allocation is in the data, the work
+        // file holds every line of it, and a safety copy that failed is told over it.
+        std::string whole;
+        int uncopied = 0;
+        const auto report = [&](const SweptRun& r) {
+            const std::string work = Slurp(Data("ADMWORK"));
+            if (r.at == 0) whole = work;
+            if (r.done) {
+                EXPECT_EQ(work, whole) << "a short report after call " << r.at;
+            }
+            if (r.done && !r.copied && Says(r.run, "TFview")) {
+                ++uncopied;
+                EXPECT_TRUE(Says(r.run, "Dividend allocation done, but the safety copy failed"))
+                    << "call " << r.at << ": " << r.run.out;
+            }
+        };
         const auto f = ExpectUpdateSurvivesFaults(
-            allocate, "", today, fault, [](const ScriptRun& r) { return Says(r, "TFview"); });
+            allocate, "", today, fault, [](const ScriptRun& r) { return Says(r, "TFview"); },
+            report);
+        EXPECT_GT(whole.size(), 20u * 81);  // lines of 81 bytes
         EXPECT_GT(f.committed, 0);
         EXPECT_GT(f.restored + f.untouched, 0);
+        if (fault == Fault::DiscFull) {
+            EXPECT_GT(uncopied, 0);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <set>
 
@@ -60,6 +61,20 @@ expect forms TFmain
 )",
               kToday);
     EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(SignOn, ALastPeriodEndThatIsNoDateHoldsNothingUp) {
+    MakeDataFolder();
+    for (double bad : {1e300, std::nan(""), -1e300, 2958466.0 /* 01/01/10000 */}) {
+        SystemRecord sys = ReadSystem();
+        sys.LastPeriodEndDate = bad;
+        WriteSystem(sys);
+        // Signed on, and no reminder counting days from it.
+        const auto run =
+            Run("type Password tessary\nclick Next\nprint forms\nprint TFmain.Lm\n", kToday);
+        EXPECT_EQ(run.status, 0) << bad << run.err;
+        EXPECT_EQ(run.out, "TFmain\n\n") << bad;
+    }
 }
 
 TEST_F(SignOn, ImpossibleDateIsRefusedAfterAPeriodEndToo) {

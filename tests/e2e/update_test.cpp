@@ -69,7 +69,7 @@ class UpdateFaults : public ScriptTest {
     }
     static constexpr const char* kPostMembers =
         "menu TotalTransactions1\nclick Cancel\nmenu PostTransactions1\nclick OK\nprint forms\n"
-        "print TFmain.Lm\n";
+        "print TFmain.Lm\nprint TFmodal.Label1\n";
     static constexpr const char* kPostNominal =
         "menu TotalTransactions2\nclick Cancel\nmenu Post2\nclick OK\nprint TFmain.Lm\n";
 
@@ -83,8 +83,18 @@ TEST_F(UpdateFaults, MemberPostingOnAFailingOrFillingDisc) {
     PreparedMemberBatch();
     const std::string post = std::string(kSignOn) + kPostMembers;
     for (Fault fault : {Fault::FailOnce, Fault::DiscFull}) {
-        const auto f = ExpectUpdateSurvivesFaults(post, "ADMMEM.t32", kToday, fault, ShowsViewer);
+        // Posted without a safety copy: told over the report, which clears the message line.
+        int uncopied = 0;
+        const auto told = [&](const SweptRun& r) {
+            if (!r.done || r.copied || !ShowsViewer(r.run)) return;
+            ++uncopied;
+            EXPECT_NE(r.run.out.find("Posting done, but the safety copy failed"), std::string::npos)
+                << "call " << r.at << ": " << r.run.out;
+        };
+        const auto f =
+            ExpectUpdateSurvivesFaults(post, "ADMMEM.t32", kToday, fault, ShowsViewer, told);
         Report("member posting", f);
+        EXPECT_GT(uncopied, 0);
         // Failures before the commit are undone on the spot; none needs a restore.
         EXPECT_GT(f.untouched, 0);
         EXPECT_GT(f.committed, 0);

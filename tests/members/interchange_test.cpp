@@ -169,6 +169,17 @@ TEST_F(Interchange, EachStopKeepsTheLinesBeforeItAndReadsNoFurther) {
     }
 }
 
+TEST_F(Interchange, ImportSkipsAByteOrderMarkAndKeepsNoNulByte) {
+    using namespace std::string_literals;
+    const ImportResult r = Import(
+        "\xEF\xBB\xBF"
+        "1,\"Ann\0 Walsh\",Main\0 St\r\n2\0,Tom\0\r\n"s);
+    EXPECT_EQ(r.message, "Import completed");
+    EXPECT_EQ(GetMember(1).Name.str(), "Ann Walsh");
+    EXPECT_EQ(GetMember(1).Address1.str(), "Main St");
+    EXPECT_EQ(GetMember(2).Name.str(), "Tom");
+}
+
 TEST_F(Interchange, ExportThenImportIntoAnEmptyFolderGivesTheSameRecords) {
     // Text that fills its field imports exactly (shorter text comes back blank-padded);
     // balances are never imported, so these members have none.
@@ -217,7 +228,8 @@ TEST(ReadTransactions, FieldsCommaRuleDatesAndTheShortLineThatEndsReading) {
     const double working = 46364;  // 08/12/2026
     const auto year = std::chrono::year{2026};
     const std::string text =
-        "12,1,25.00,\r\n"  // comma after the amount: working date
+        "\xEF\xBB\xBF"
+        "12,1,25.00,\r\n"  // after a byte-order mark; comma after the amount: working date
         "12,1,25.00\r\n"   // no comma after the amount: amount 0
         "  7 , 5 , 12.345 , \"01/12/2026\" ,more,fields\n"
         "8,3,10,1/12/26\n"
