@@ -242,20 +242,22 @@ TEST_F(UpdateFaults, AnUnsettledMarkerOfARunThatDiedBeforeItsCommitKeepsTheBatch
 // Holds a user's batch as another copy of the program would while its form is open.
 class HeldBatch {
   public:
-    explicit HeldBatch(const fs::path& batch) {
-        const std::string lock = batch.string() + ".lock";
-        fd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    explicit HeldBatch(const fs::path& batch) : lock_(batch.string() + ".lock") {
+        fd_ = ::open(lock_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         struct flock l {};
         l.l_type = F_WRLCK;
         l.l_whence = SEEK_SET;
         held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &l) == 0;
     }
+    // Lets go as the program does: the lock file goes while it is still held.
     ~HeldBatch() {
+        if (held_) ::unlink(lock_.c_str());
         if (fd_ >= 0) ::close(fd_);
     }
     bool held() const { return held_; }
 
   private:
+    std::string lock_;
     int fd_ = -1;
     bool held_ = false;
 };
