@@ -45,9 +45,12 @@ std::string Bytes(const std::vector<MemberRecord>& records) {
 // The import as the rules state it, on records in memory.
 std::string Model(std::vector<MemberRecord>& records, std::string_view text, int& accepted) {
     int lineNo = 0;
+    // A UTF-8 byte-order mark before the first line is no text, and no field keeps a NUL.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     for (std::string_view line : TextLines(text)) {
         ++lineNo;
         std::string rest(line);
+        std::erase(rest, '\0');
         const std::string first = NextCsvField(rest);
         // A whole number: blanks, an optional minus, digits, blanks.
         std::size_t p = first.find_first_not_of(' ');
