@@ -8,7 +8,7 @@
 #include "core/money.h"
 #include "core/protocol.h"
 #include "core/text.h"
-#include "reports/members.h"
+#include "members/types.h"
 #include "reports/writer.h"
 
 namespace tessary {

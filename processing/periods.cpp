@@ -10,7 +10,7 @@
 #include "core/fileset.h"
 #include "core/mainform.h"
 #include "core/money.h"
-#include "processing/surplus.h"
+#include "nominal/surplus.h"
 
 namespace tessary {
 

@@ -5,7 +5,7 @@
 
 #include "core/money.h"
 #include "core/text.h"
-#include "processing/surplus.h"
+#include "nominal/surplus.h"
 
 namespace tessary {
 

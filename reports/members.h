@@ -8,17 +8,10 @@
 
 #include "core/records.h"
 #include "core/state.h"
+#include "members/types.h"
 #include "reports/report.h"
 
 namespace tessary {
-
-// True when the member type fits the pattern: the pattern is a prefix, "?" fits any character
-// and also a position past the end of the type. The type is trimmed, upper-cased and cut to
-// 10 characters first; the pattern is taken as it stands (the prompt prepares it). An empty
-// pattern fits every member.
-// A type pattern as typed: trimmed, upper case, at most 10 characters.
-std::string TypePattern(std::string_view text);
-bool TypeMatches(std::string_view pattern, std::string_view memberType);
 
 // Report 1: each member's shares, loan and unattached shares, with totals. Closed members
 // ("*" in the name) are listed only while they hold a balance, and are never counted.

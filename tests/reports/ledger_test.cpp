@@ -4,7 +4,7 @@
 #include "reports/ledger.h"
 
 #include "core/dates.h"
-#include "processing/surplus.h"
+#include "nominal/surplus.h"
 #include "reports/expected.h"
 #include "reports/ledgers.h"
 

@@ -1,4 +1,4 @@
-#include "processing/surplus.h"
+#include "nominal/surplus.h"
 
 namespace tessary {
 
