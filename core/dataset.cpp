@@ -200,8 +200,9 @@ std::string DataSetProblem(const DataSetFacts& set) {
 std::string DataSetProblem(const std::map<std::string, std::string>& files) {
     DataSetFacts set;
     for (const auto& [name, bytes] : files) set.sizes[name] = bytes.size();
-    if (const auto sys = files.find("sys.d32"); sys != files.end()) set.sys = sys->second;
-    if (const auto log = files.find("syslog.d32"); log != files.end()) {
+    if (const auto sys = files.find(DataFileName(DataFile::Sys)); sys != files.end())
+        set.sys = sys->second;
+    if (const auto log = files.find(DataFileName(DataFile::SysLog)); log != files.end()) {
         set.syslogHead = log->second.substr(0, kSyslogRecordSize);
     }
     return DataSetProblem(set);
@@ -216,8 +217,9 @@ std::string DataFolderProblem(const std::string& dataFolder) {
         if (!fs::is_regular_file(path, ec)) continue;
         set.sizes[DataFileName(f)] = fs::file_size(path, ec);
     }
-    set.sys = ReadSmallFile(dataFolder + "sys.d32");
-    set.syslogHead = ReadSmallFile(dataFolder + "syslog.d32").substr(0, kSyslogRecordSize);
+    set.sys = ReadSmallFile(dataFolder + DataFileName(DataFile::Sys));
+    set.syslogHead =
+        ReadSmallFile(dataFolder + DataFileName(DataFile::SysLog)).substr(0, kSyslogRecordSize);
     return DataSetProblem(set);
 }
 
@@ -289,9 +291,11 @@ SettleOutcome SettleDiscRestore(const std::string& dataFolder) {
     }
     // sys.d32 is rewritten in place (it carries the update lock), so it is told by its bytes;
     // it goes last, so a rewrite cut short shows only once every other file is in.
-    const std::string stagedSys = ReadSmallFile(staging / "sys.d32");
-    const bool sysSwitched = ReadSmallFile(data / "sys.d32") == stagedSys;
-    if (!sysSwitched && !(IdentityOf(data / "sys.d32") == m.old["sys.d32"]) && !allSwitched) {
+    const std::string stagedSys = ReadSmallFile(staging / DataFileName(DataFile::Sys));
+    const bool sysSwitched = ReadSmallFile(data / DataFileName(DataFile::Sys)) == stagedSys;
+    if (!sysSwitched &&
+        !(IdentityOf(data / DataFileName(DataFile::Sys)) == m.old[DataFileName(DataFile::Sys)]) &&
+        !allSwitched) {
         outgrown = true;
     }
     if (outgrown) {
@@ -309,7 +313,8 @@ SettleOutcome SettleDiscRestore(const std::string& dataFolder) {
         }
     }
     if (!sysSwitched) {
-        if (const int error = ReplaceContentsInPlace(staging / "sys.d32", data / "sys.d32")) {
+        if (const int error = ReplaceContentsInPlace(staging / DataFileName(DataFile::Sys),
+                                                     data / DataFileName(DataFile::Sys))) {
             return failed(error);
         }
     }

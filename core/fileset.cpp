@@ -15,24 +15,6 @@ namespace tessary {
 
 namespace fs = std::filesystem;
 
-const char* DataFileName(DataFile file) {
-    switch (file) {
-        case DataFile::Sys:
-            return "sys.d32";
-        case DataFile::MemAcc:
-            return "memacc.d32";
-        case DataFile::MemLog:
-            return "memlog.d32";
-        case DataFile::NomAcc:
-            return "nomacc.d32";
-        case DataFile::NomLog:
-            return "nomlog.d32";
-        case DataFile::SysLog:
-            return "syslog.d32";
-    }
-    return "";
-}
-
 namespace {
 
 std::string SafetyFolder(const RunState& state) {
@@ -60,8 +42,8 @@ void CreateMissingFiles(RunState& state) {
     SyncFolder(state.DataFolder);
     // A new set gets its safety copy at once, so that even its first run can be undone.
     File lock;
-    if (lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) && lock.TryLockExclusive() &&
-        SafetyCopyNeeded(state)) {
+    if (lock.Open(state.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadWrite) &&
+        lock.TryLockExclusive() && SafetyCopyNeeded(state)) {
         TakeSafetyCopy(state);
     }
 }
@@ -81,9 +63,9 @@ bool SettleRestore(RunState& state, bool locked) {
     std::error_code ec;
     if (!fs::exists(state.DataPath(kStagingFolder), ec)) return true;
     File lock;
-    if (!locked && fs::exists(state.DataPath("sys.d32"), ec)) {
+    if (!locked && fs::exists(state.DataPath(DataFileName(DataFile::Sys)), ec)) {
         for (int tries = 0;; ++tries) {
-            if (lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) &&
+            if (lock.Open(state.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadWrite) &&
                 lock.TryLockExclusive()) {
                 break;
             }
@@ -154,8 +136,9 @@ bool OpenFileSet(RunState& state, int mode) {
     switch (mode) {
         case kSystemOnly:
             if (!SettleRestore(state, false)) return false;
-            if (!fs::exists(state.DataPath("sys.d32"))) CreateMissingFiles(state);
-            state.Files[DataFile::Sys].Open(state.DataPath("sys.d32"), File::Access::ReadOnly);
+            if (!fs::exists(state.DataPath(DataFileName(DataFile::Sys)))) CreateMissingFiles(state);
+            state.Files[DataFile::Sys].Open(state.DataPath(DataFileName(DataFile::Sys)),
+                                            File::Access::ReadOnly);
             return true;
         case kEnquiry:
             // A run that died after its commit still has its batch on disc: settle it before
@@ -171,7 +154,8 @@ bool OpenFileSet(RunState& state, int mode) {
     }
 
     File& sys = state.Files[DataFile::Sys];
-    if (!sys.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) || !sys.TryLockExclusive()) {
+    if (!sys.Open(state.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadWrite) ||
+        !sys.TryLockExclusive()) {
         sys.Close();
         ShowMessage(state, kMsgFilesInUse);
         return false;
@@ -253,7 +237,7 @@ void BackupToFolder(RunState& state) {
     // the program holds the lock, that copy is mid-update and brings the copy up to date
     // before it lets go.
     File lock;
-    if (!lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) ||
+    if (!lock.Open(state.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadWrite) ||
         !lock.TryLockExclusive()) {
         return;
     }
@@ -271,7 +255,7 @@ void RestoreFromFolder(RunState& state) {
         fs::exists(state.DataFolder + kSafetyFolder + ".old", ec)) {
         RenamePath(state.DataFolder + kSafetyFolder + ".old", state.DataFolder + kSafetyFolder);
     }
-    if (!fs::exists(safety + "sys.d32")) {
+    if (!fs::exists(safety + DataFileName(DataFile::Sys))) {
         ShowMessage(state, kMsgNoBackup);
         return;
     }
@@ -297,7 +281,9 @@ void RestoreFromFolder(RunState& state) {
             fs::remove(TemporaryNameFor(target), ec);
         }
     }
-    if (error == 0) error = ReplaceContentsInPlace(safety + "sys.d32", state.DataPath("sys.d32"));
+    if (error == 0)
+        error = ReplaceContentsInPlace(safety + DataFileName(DataFile::Sys),
+                                       state.DataPath(DataFileName(DataFile::Sys)));
     if (error == 0) error = SyncFolder(state.DataFolder);
     if (error != 0) {
         ShowMessage(state, "The restore failed: " + FileErrorText(error));

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/file.h"
+#include "core/state.h"
 
 #ifndef TESSARY_INSTALLED_PROGRAM_FOLDER
 #define TESSARY_INSTALLED_PROGRAM_FOLDER "../share/tessary"
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTemplate = "sys.d32";  // every program folder has it
+constexpr const char* kTemplate = DataFileName(DataFile::Sys);  // every program folder has it
 
 bool HoldsTemplates(const fs::path& folder) {
     std::error_code ec;

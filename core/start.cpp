@@ -139,8 +139,8 @@ void TFstart::FormActivate() {
         // Only under the update lock: another copy may be mid-update. Should the repair not
         // reach the disc, the next start tries again.
         File sys;
-        if (sys.Open(s.DataPath("sys.d32"), File::Access::ReadWrite) && sys.TryLockExclusive() &&
-            StoreSystemRecord(s, sys) && sys.Sync()) {
+        if (sys.Open(s.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadWrite) &&
+            sys.TryLockExclusive() && StoreSystemRecord(s, sys) && sys.Sync()) {
             sys.Close();
         }
     }

@@ -19,7 +19,24 @@ enum class DataFile { Sys, MemAcc, MemLog, NomAcc, NomLog, SysLog };
 inline constexpr std::array<DataFile, 6> kDataFiles = {DataFile::Sys,    DataFile::MemAcc,
                                                        DataFile::MemLog, DataFile::NomAcc,
                                                        DataFile::NomLog, DataFile::SysLog};
-const char* DataFileName(DataFile file);
+// The one place the data files are named.
+constexpr const char* DataFileName(DataFile file) {
+    switch (file) {
+        case DataFile::Sys:
+            return "sys.d32";
+        case DataFile::MemAcc:
+            return "memacc.d32";
+        case DataFile::MemLog:
+            return "memlog.d32";
+        case DataFile::NomAcc:
+            return "nomacc.d32";
+        case DataFile::NomLog:
+            return "nomlog.d32";
+        case DataFile::SysLog:
+            return "syslog.d32";
+    }
+    return "";
+}
 
 // The open handles of the data file set. Closed between commands.
 struct FileSet {

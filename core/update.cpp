@@ -275,7 +275,7 @@ void SettleCommitMarkers(RunState& state, bool locked) {
     if (markers.empty()) return;
     File lock;
     if (!locked) {
-        if (!lock.Open(state.DataPath("sys.d32"), File::Access::ReadWrite) ||
+        if (!lock.Open(state.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadWrite) ||
             !lock.TryLockExclusive()) {
             return;
         }
@@ -285,9 +285,10 @@ void SettleCommitMarkers(RunState& state, bool locked) {
     if (!locked) {
         File sys;
         std::memset(RecordBytes(stored), 0, sizeof stored);
-        const std::size_t got = sys.Open(state.DataPath("sys.d32"), File::Access::ReadOnly)
-                                    ? sys.ReadAt(0, RecordBytes(stored), sizeof stored)
-                                    : 0;
+        const std::size_t got =
+            sys.Open(state.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadOnly)
+                ? sys.ReadAt(0, RecordBytes(stored), sizeof stored)
+                : 0;
         ScrambleBytes(RecordBytes(stored), got);
         std::memset(RecordBytes(stored) + got, 0, sizeof stored - got);
     }
@@ -328,7 +329,7 @@ bool SafetyCopyWhole(const RunState& state) {
     // A copy whose own total does not match its own logs was not taken whole.
     SystemRecord copied;
     File sys;
-    if (!sys.Open(copy + "sys.d32", File::Access::ReadOnly) ||
+    if (!sys.Open(copy + DataFileName(DataFile::Sys), File::Access::ReadOnly) ||
         sys.ReadAt(0, RecordBytes(copied), sizeof copied) != sizeof copied) {
         return false;
     }

@@ -90,13 +90,14 @@ void Tell(App& app, const std::string& message) {
 bool StoredTotalMatches(const RunState& s) {
     File sys;
     SystemRecord stored;
-    if (!sys.Open(s.DataPath("sys.d32"), File::Access::ReadOnly) ||
+    if (!sys.Open(s.DataPath(DataFileName(DataFile::Sys)), File::Access::ReadOnly) ||
         sys.ReadAt(0, RecordBytes(stored), sizeof stored) != sizeof stored) {
         return false;
     }
     ScrambleSystemRecord(stored);
     std::uint64_t sum = 0;
-    for (const char* log : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
+    for (const char* log : {DataFileName(DataFile::MemLog), DataFileName(DataFile::NomLog),
+                            DataFileName(DataFile::SysLog)}) {
         std::error_code ec;
         const std::uintmax_t size = fs::file_size(s.DataPath(log), ec);
         if (ec) return false;
@@ -169,7 +170,8 @@ std::string ExportLine(const MemberRecord& m, int number) {
 int ExportMembers(RunState& s, std::string& text) {
     text.clear();
     File memacc;
-    if (!memacc.Open(s.DataPath("memacc.d32"), File::Access::ReadOnly)) return memacc.Error();
+    if (!memacc.Open(s.DataPath(DataFileName(DataFile::MemAcc)), File::Access::ReadOnly))
+        return memacc.Error();
     const std::uint64_t count = memacc.Size() / kMemberRecordSize;
     for (std::uint64_t record = 0; record < count; ++record) {
         MemberRecord& m = s.Member;

@@ -14,6 +14,7 @@
 #include "core/file.h"
 #include "core/money.h"
 #include "core/records.h"
+#include "core/state.h"
 #include "tools/gen_common.h"
 #include "tools/gen_history.h"
 
@@ -446,7 +447,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir)) return "cannot make the folder " + folder;
 
-    for (const char* name : {"sys.d32", "nomacc.d32"}) {
+    for (const char* name : {DataFileName(DataFile::Sys), DataFileName(DataFile::NomAcc)}) {
         if (fs::exists(dir / name)) continue;
         const fs::path source = fs::path(settings.templateFolder) / name;
         if (!fs::exists(source)) return "no template " + source.string();
@@ -456,7 +457,8 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     // Hold the update lock, as the program does, so that a copy of it updating the folder
     // at the same time is refused rather than overwritten.
     File sys;
-    if (!sys.Open(dir / "sys.d32", File::Access::ReadWrite)) return "cannot open sys.d32";
+    if (!sys.Open(dir / DataFileName(DataFile::Sys), File::Access::ReadWrite))
+        return "cannot open sys.d32";
     if (!sys.TryLockExclusive()) return "the data folder is being updated by the program";
     SystemRecord system;
     if (sys.ReadAt(0, RecordBytes(system), sizeof system) != sizeof system) {
@@ -485,7 +487,8 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     std::vector<Standing> standings;
     std::int32_t loans = 0;
     if (!history) {
-        if (auto error = WriteMembers(dir / "memacc.d32", settings, maker, standings);
+        if (auto error =
+                WriteMembers(dir / DataFileName(DataFile::MemAcc), settings, maker, standings);
             !error.empty()) {
             return error;
         }
@@ -496,7 +499,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
         {
             File nomacc;
             const std::size_t bytes = accounts.size() * sizeof(NominalAccountRecord);
-            if (!nomacc.Open(dir / "nomacc.d32", File::Access::ReadOnly) ||
+            if (!nomacc.Open(dir / DataFileName(DataFile::NomAcc), File::Access::ReadOnly) ||
                 nomacc.ReadAt(0, accounts.data(), bytes) != bytes) {
                 return "nomacc.d32 does not hold the 160 accounts";
             }
@@ -511,8 +514,12 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
         plan.fallbackUser = settings.user;
         const HistoryOutcome outcome = WriteHistory(dir, plan, past, members, accounts, system);
         if (!outcome.error.empty()) return outcome.error;
-        if (auto error = WriteRecords(dir / "memacc.d32", members); !error.empty()) return error;
-        if (auto error = WriteRecords(dir / "nomacc.d32", accounts); !error.empty()) return error;
+        if (auto error = WriteRecords(dir / DataFileName(DataFile::MemAcc), members);
+            !error.empty())
+            return error;
+        if (auto error = WriteRecords(dir / DataFileName(DataFile::NomAcc), accounts);
+            !error.empty())
+            return error;
         for (std::size_t i = 0; i < members.size(); ++i) {
             const MemberRecord& m = members[i];
             standings[i] = Standing{m.Share1, m.Share2, m.LoanBalance, m.Repayment};
@@ -537,7 +544,8 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     fs::remove(dir / (batchName + ".posted"), ec);
 
     if (!history) {
-        for (const char* name : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
+        for (const char* name : {DataFileName(DataFile::MemLog), DataFileName(DataFile::NomLog),
+                                 DataFileName(DataFile::SysLog)}) {
             if (auto error = ReplaceWithEmpty(dir / name); !error.empty()) return error;
         }
         system.ConsistencyTotal = 0;  // the summed sizes of the three empty logs

@@ -368,7 +368,8 @@ class Demo {
 
     SystemRecord ReadSystem() const {
         RunState state;
-        if (!state.Files[DataFile::Sys].Open(dataFolder_ / "sys.d32", File::Access::ReadOnly)) {
+        if (!state.Files[DataFile::Sys].Open(dataFolder_ / DataFileName(DataFile::Sys),
+                                             File::Access::ReadOnly)) {
             return {};
         }
         LoadSystemRecord(state);
@@ -603,7 +604,7 @@ DemoOutcome GenerateDemo(const DemoSettings& settings) {
                                "a new folder");
         }
     }
-    for (const char* t : {"sys.d32", "nomacc.d32"}) {
+    for (const char* t : {DataFileName(DataFile::Sys), DataFileName(DataFile::NomAcc)}) {
         if (!fs::exists(fs::path(settings.templateFolder) / t, ec)) {
             return fail(
                 1, fmt::format("the template {} is missing from {}", t, settings.templateFolder));
@@ -616,7 +617,7 @@ DemoOutcome GenerateDemo(const DemoSettings& settings) {
         fs::absolute(target, ec).parent_path() / ("." + target.filename().string() + ".making");
     fs::remove_all(staging, ec);
     fs::create_directories(staging, ec);
-    for (const char* t : {"sys.d32", "nomacc.d32"}) {
+    for (const char* t : {DataFileName(DataFile::Sys), DataFileName(DataFile::NomAcc)}) {
         fs::copy_file(fs::path(settings.templateFolder) / t, staging / t, ec);
         if (ec) {
             fs::remove_all(staging, ec);

@@ -11,6 +11,7 @@
 
 #include "core/dates.h"
 #include "core/money.h"
+#include "core/state.h"
 #include "tools/gen_common.h"
 
 namespace tessary::gen {
@@ -142,9 +143,9 @@ class Year {
           accounts_(accounts),
           system_(system),
           users_(system, settings.fallbackUser),
-          memlog_(dir / "memlog.d32"),
-          nomlog_(dir / "nomlog.d32"),
-          syslog_(dir / "syslog.d32") {}
+          memlog_(dir / DataFileName(DataFile::MemLog)),
+          nomlog_(dir / DataFileName(DataFile::NomLog)),
+          syslog_(dir / DataFileName(DataFile::SysLog)) {}
 
     HistoryOutcome Run();
 

@@ -13,16 +13,13 @@
 #include "core/dataset.h"
 #include "core/drive.h"
 #include "core/file.h"
+#include "core/state.h"
 
 namespace tessary::volume {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The six files of a data set: an archive without all of them is no backup of one.
-constexpr const char* kSetFiles[] = {"sys.d32",    "memacc.d32", "memlog.d32",
-                                     "nomacc.d32", "nomlog.d32", "syslog.d32"};
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -211,7 +208,9 @@ std::optional<std::vector<Member>> ListMembers(zip_t* z, const std::string& fold
         }
         return std::nullopt;
     }
-    for (const char* required : kSetFiles) {
+    // The six files of a data set: an archive without all of them is no backup of one.
+    for (DataFile f : kDataFiles) {
+        const char* required = DataFileName(f);
         if (!names.count(required)) {
             why = std::string("it has no ") + required;
             return std::nullopt;
@@ -266,7 +265,7 @@ Outcome Backup(const Job& job, const Options& options, const fs::path& disc, con
     if (ec) return WriteFailure(ec.value(), "The folder " + where);
 
     UpdateLock lock;
-    if (!lock.Take(data / "sys.d32", options)) {
+    if (!lock.Take(data / DataFileName(DataFile::Sys), options)) {
         return Fail(Problem::InUse, "The data files are in use by Tessary - try again later");
     }
     if (const Outcome settled = Settle(data); !settled.ok()) return settled;
@@ -389,7 +388,7 @@ Outcome Restore(const Job& job, const Options& options, const fs::path& disc,
     fs::create_directories(data, ec);
     if (ec) return WriteFailure(ec.value(), "The data folder " + job.dataFolder);
     UpdateLock lock;
-    if (!lock.Take(data / "sys.d32", options)) {
+    if (!lock.Take(data / DataFileName(DataFile::Sys), options)) {
         return Fail(Problem::InUse, "The data files are in use by Tessary - try again later");
     }
     if (const Outcome settled = Settle(data); !settled.ok()) return settled;
