@@ -132,7 +132,7 @@ bool StoreSystemRecord(RunState& state, File& file) {
     return ok;
 }
 
-bool OpenFileSet(RunState& state, int mode) {
+bool OpenFileSet(RunState& state, FileSetMode mode) {
     switch (mode) {
         case kSystemOnly:
             if (!SettleRestore(state, false)) return false;
@@ -204,7 +204,7 @@ bool OpenFileSet(RunState& state, int mode) {
     return false;
 }
 
-void CloseFileSet(RunState& state, int mode) {
+void CloseFileSet(RunState& state, FileSetMode mode) {
     File& sys = state.Files[DataFile::Sys];
     if ((mode == kUpdate || mode == kYearEnd) && state.Update.open) {
         const UpdateOutcome outcome = CommitUpdate(state, mode);

@@ -9,11 +9,13 @@
 
 namespace tessary {
 
-// Open and close modes.
-inline constexpr int kSystemOnly = 0;
-inline constexpr int kEnquiry = 1;
-inline constexpr int kUpdate = 2;
-inline constexpr int kYearEnd = 3;
+// Open and close modes: the system record alone; every file shared for reading; every file
+// for an update under the lock; and the close of a year end, which stores a total of 0.
+enum class FileSetMode { SystemOnly = 0, Enquiry = 1, Update = 2, YearEnd = 3 };
+inline constexpr FileSetMode kSystemOnly = FileSetMode::SystemOnly;
+inline constexpr FileSetMode kEnquiry = FileSetMode::Enquiry;
+inline constexpr FileSetMode kUpdate = FileSetMode::Update;
+inline constexpr FileSetMode kYearEnd = FileSetMode::YearEnd;
 
 inline constexpr const char* kMsgFilesInUse = "Required files in use";
 inline constexpr const char* kMsgInconsistent = "TS files are inconsistent";
@@ -28,8 +30,8 @@ void PrepareDataFolder(RunState& state, const std::string& programFolder,
 
 // Mode 2 returns whether the set was opened. Modes 0 and 1 return false only when a disc
 // restore cut short could not be finished, so that the set may be mixed: nothing is opened.
-bool OpenFileSet(RunState& state, int mode);
-void CloseFileSet(RunState& state, int mode);
+bool OpenFileSet(RunState& state, FileSetMode mode);
+void CloseFileSet(RunState& state, FileSetMode mode);
 // Summed byte sizes of memlog.d32, nomlog.d32 and syslog.d32, from the open handles.
 std::int32_t SumLogSizes(const RunState& state);
 

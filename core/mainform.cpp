@@ -288,7 +288,8 @@ void TFmain::ExitYesClick() {
     app_.ShutDown();
 }
 
-void ReturnToMain(App& app, ui::Form& form, std::optional<int> fileSetMode, PromptOnReturn prompt) {
+void ReturnToMain(App& app, ui::Form& form, std::optional<FileSetMode> fileSetMode,
+                  PromptOnReturn prompt) {
     TFmain& m = app.main();
     // The prompt goes first: closing an update may have to say that its changes were not kept.
     if (prompt == PromptOnReturn::Clear) m.ClearPrompt();

@@ -9,6 +9,7 @@
 
 #include "core/app.h"
 #include "core/desk.h"
+#include "core/fileset.h"
 #include "ui/form.h"
 
 namespace tessary {
@@ -86,7 +87,7 @@ enum class PromptOnReturn { Keep, Clear };
 // Gives the desk back when a form closes: closes the file set its command opened (in
 // `fileSetMode`; a form that holds none passes nothing), clears the prompt when asked, gives
 // the menus back, hides the form and shows the main window.
-void ReturnToMain(App& app, ui::Form& form, std::optional<int> fileSetMode,
+void ReturnToMain(App& app, ui::Form& form, std::optional<FileSetMode> fileSetMode,
                   PromptOnReturn prompt = PromptOnReturn::Keep);
 
 // Checks an amount field of an entry form: its amount, or nothing with "Invalid" shown and

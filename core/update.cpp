@@ -139,7 +139,7 @@ void FailRun(RunState& state, int error) {
     if (state.Update.error == 0) state.Update.error = error;
 }
 
-UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPath) {
+UpdateOutcome CommitUpdate(RunState& state, FileSetMode mode, const std::string& batchPath) {
     UpdateJournal& j = state.Update;
     UpdateOutcome out;
     File& sys = state.Files[DataFile::Sys];

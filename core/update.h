@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/fileset.h"
 #include "core/state.h"
 
 namespace tessary {
@@ -46,7 +47,7 @@ struct UpdateOutcome {
 
 // Ends an update: commits it (close mode 2, or 3 for year end: total 0) or, after a failed
 // write, undoes it. With a batch path, the batch is deleted exactly when the run commits.
-UpdateOutcome CommitUpdate(RunState& state, int mode, const std::string& batchPath = "");
+UpdateOutcome CommitUpdate(RunState& state, FileSetMode mode, const std::string& batchPath = "");
 
 // The user's message for the outcome of a run named `what` ("Posting", "Period end").
 std::string OutcomeMessage(const UpdateOutcome& outcome, std::string_view what);
