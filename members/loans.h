@@ -1,14 +1,15 @@
 #pragma once
-// The loan routines every member-side command shares. Each works on the member record in the
-// run state's buffer and on the working date.
+// The loan routines for the member in the run state's buffer as at the working date, over
+// the values-in routines of members/loan.h; and the clipboard copy of a member's address.
 
 #include "core/app.h"
+#include "members/loan.h"
 
 namespace tessary {
 
 // Interest due on the loan as at the working date.
 double CurrentInterestDue(const RunState& state);
-// Days in one repayment period of the loan, or -1 when no loan is set up.
+// Days in one repayment period of the member's loan, or -1 when no loan is set up.
 double RepaymentPeriodDays(const RunState& state);
 // Amount overdue as at the working date: never negative, never more than the whole debt.
 double LoanArrears(const RunState& state);

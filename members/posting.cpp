@@ -199,12 +199,10 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
             split[kShare2Deposit] = a;
             break;
         case kLoanRepayment: {
-            // Interest accrues up to the day of payment.
-            const double working = s.WorkingDate;
-            s.WorkingDate = t.Date;
             double interest = 0, principal = 0, excess = 0;
             if (a > 0 && m.LoanBalance > 0) {
-                const double due = CurrentInterestDue(s);
+                // Interest accrues up to the day of payment.
+                const double due = InterestDue(m, RatesOf(s.System), t.Date);
                 const double owed = due + m.LoanBalance;
                 if (due > a) {
                     interest = a;
@@ -233,7 +231,6 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
                 split[kLoanRepayment] = a;
             }
             m.LastPayDate = t.Date;
-            s.WorkingDate = working;
             break;
         }
         case kFee:

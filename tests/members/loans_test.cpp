@@ -76,5 +76,34 @@ TEST(Loans, InterestDueByMethod) {
     EXPECT_EQ(CurrentInterestDue(s), 0);
 }
 
+TEST(Loans, InterestDueByTheDayFromTheRecordTheTermsAndTheDate) {
+    SystemRecord system;
+    system.InterestRate = 1.15;  // percent a month: 13.8 a year over 365.25 days
+    const Rates daily = RatesOf(system);
+    system.InterestMethod = 1;
+    const Rates monthly = RatesOf(system);
+    struct Case {
+        double balance, due;
+        int days;
+        Rates rates;
+        double expected;
+    };
+    const Case cases[] = {
+        {1234.57, 3.21, 37, daily, 20.47},   // 17.2586 accrued on what was due
+        {1234.57, 3.21, 37, monthly, 3.21},  // charged at period end: only what is stored
+        {987.65, 1.99, 0, daily, 1.99},      // paid today
+        {0.004, 7.77, 365, daily, 0},        // no loan left: nothing due
+        {0.005, 0, 365, daily, 0},           // a half penny for a year rounds to nothing
+    };
+    for (const Case& c : cases) {
+        MemberRecord m;
+        m.LoanBalance = c.balance;
+        m.InterestDue = c.due;
+        m.LastPayDate = Day("15/03/2026");
+        EXPECT_DOUBLE_EQ(InterestDue(m, c.rates, m.LastPayDate + c.days), c.expected)
+            << c.balance << " for " << c.days << " days";
+    }
+}
+
 }  // namespace
 }  // namespace tessary
