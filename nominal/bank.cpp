@@ -11,10 +11,15 @@ namespace tessary {
 
 namespace {
 
-// Fixed places in a row: the amount in characters 47 to 57 and the mark at 59 (from 1).
-constexpr std::size_t kAmountAt = 46;
-constexpr std::size_t kAmountWidth = 11;
+// The mark's fixed place in a row: character 59 (from 1).
 constexpr std::size_t kMarkAt = 58;
+
+std::string RowText(const Reconciliation::Row& row) {
+    const NominalLogEntry& e = row.entry;
+    return PadRight(FormatDate(e.Date), 10) + " " + PadRight(e.UserCode.str(), 3) + " " +
+           PadRight(e.Narrative.str(), 30) + " " + Money11(row.effect) + " " +
+           (row.ticked ? "R" : " ");
+}
 
 }  // namespace
 
@@ -74,16 +79,9 @@ void TFbank::Open(double statementBalance) {
     app_.ui.Show(*this);
 }
 
-std::string TFbank::RowText() const {
-    const NominalLogEntry& e = app_.state.NominalLog;
-    return PadRight(FormatDate(e.Date), 10) + " " + PadRight(e.UserCode.str(), 3) + " " +
-           PadRight(e.Narrative.str(), 30) + " " + Money11(BankEffect(e.AccountNo, e.Amount)) +
-           " " + (e.Reconciled != 0 ? "R" : " ");
-}
-
 void TFbank::ShowTotals() {
-    Lbanked.caption = Money11(reconciled_);
-    Ldifference.caption = Money11(reconciled_ - statement_);
+    Lbanked.caption = Money11(rec_.reconciled());
+    Ldifference.caption = Money11(rec_.reconciled() - statement_);
 }
 
 void TFbank::FormActivate() {
@@ -92,59 +90,29 @@ void TFbank::FormActivate() {
     RunState& s = app_.state;
     s.RecordNo = kBankAccount;
     ReadNominal(s);
-    reconciled_ = s.Nominal.YearStartBalance;
-    const File& log = s.Files[DataFile::NomLog];
-    std::int64_t count = 0;
-    NominalLogEntry& e = s.NominalLog;
-    while (log.ReadAt(static_cast<std::uint64_t>(count) * kNominalLogEntrySize, RecordBytes(e),
-                      kNominalLogEntrySize) == kNominalLogEntrySize) {
-        if (e.Reconciled != 0) reconciled_ += BankEffect(e.AccountNo, e.Amount);
-        ++count;
-    }
+    rec_.Start(s, s.Nominal.YearStartBalance);
+    rec_.Load(s, rec_.lastPage());  // the newest entries first
     ShowTotals();
-    lastPage_ = page_ = count / kRows;
     ShowPage();
     PlaceFocus(&Bank);
 }
 
 void TFbank::ShowPage() {
-    RunState& s = app_.state;
     for (auto& row : Bank.cells) row.assign(1, "");
-    for (int r = 0; r < kRows; ++r) {
-        const auto n = static_cast<std::uint64_t>(page_ * kRows + r);
-        if (s.Files[DataFile::NomLog].ReadAt(n * kNominalLogEntrySize, RecordBytes(s.NominalLog),
-                                             kNominalLogEntrySize) < kNominalLogEntrySize) {
-            break;
-        }
-        Bank.Cell(r, 0) = RowText();
+    for (std::size_t r = 0; r < rec_.rows().size(); ++r) {
+        Bank.Cell(static_cast<int>(r), 0) = RowText(rec_.rows()[r]);
     }
 }
 
 void TFbank::SavePage() {
-    RunState& s = app_.state;
-    File& log = s.Files[DataFile::NomLog];
-    for (int r = 0; r < kRows; ++r) {
-        const auto at = static_cast<std::uint64_t>(page_ * kRows + r) * kNominalLogEntrySize;
-        NominalLogEntry& e = s.NominalLog;
-        if (log.ReadAt(at, RecordBytes(e), kNominalLogEntrySize) < kNominalLogEntrySize) break;
-        const std::string& text = Bank.Cell(r, 0);
-        e.Reconciled = text.size() > kMarkAt && text[kMarkAt] == 'R' ? 1 : 0;
-        WriteData(s, DataFile::NomLog, at, RecordBytes(e), kNominalLogEntrySize);
-    }
+    rec_.Save(app_.state);
 }
 
 void TFbank::Toggle() {
-    if (Bank.row < 0 || Bank.row >= kRows) return;
+    if (Bank.row < 0 || Bank.row >= kRows || !rec_.Toggle(Bank.row)) return;
     std::string& text = Bank.Cell(Bank.row, 0);
-    if (text.size() <= kMarkAt) return;  // an empty row has nothing to tick
-    const double amount = ReadNumber(std::string_view(text).substr(kAmountAt, kAmountWidth));
-    if (text[kMarkAt] == 'R') {
-        text[kMarkAt] = ' ';
-        reconciled_ -= amount;
-    } else {
-        text[kMarkAt] = 'R';
-        reconciled_ += amount;
-    }
+    if (text.size() > kMarkAt)
+        text[kMarkAt] = rec_.rows()[static_cast<std::size_t>(Bank.row)].ticked ? 'R' : ' ';
     ShowTotals();
 }
 
@@ -161,16 +129,16 @@ void TFbank::BankMouseDown() {
 
 void TFbank::NextClick() {
     SavePage();
-    if (page_ + 1 <= lastPage_) {
-        ++page_;
+    if (rec_.page() + 1 <= rec_.lastPage()) {
+        rec_.Load(app_.state, rec_.page() + 1);
         ShowPage();
     }
 }
 
 void TFbank::PreviousClick() {
     SavePage();
-    if (page_ - 1 >= 0) {
-        --page_;
+    if (rec_.page() - 1 >= 0) {
+        rec_.Load(app_.state, rec_.page() - 1);
         ShowPage();
     }
 }

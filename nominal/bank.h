@@ -2,6 +2,7 @@
 // TFbank: ticking the bank's cleared entries of the nominal log against a statement.
 
 #include "core/app.h"
+#include "nominal/reconcile.h"
 #include "ui/form.h"
 
 namespace tessary {
@@ -19,7 +20,7 @@ class TFbank : public ui::Form {
     ui::Button& Previous;
     ui::Button& Close;
 
-    static constexpr int kRows = 23;
+    static constexpr int kRows = Reconciliation::kRows;
 
     // Shows the form from the menu, with the file set open for update.
     void Open(double statementBalance);
@@ -31,9 +32,6 @@ class TFbank : public ui::Form {
     void PreviousClick();
     void CloseClick();
 
-    // The row text of the entry in the run state's log buffer.
-    std::string RowText() const;
-
   private:
     void ShowPage();
     void SavePage();
@@ -42,9 +40,7 @@ class TFbank : public ui::Form {
 
     App& app_;
     double statement_ = 0;
-    double reconciled_ = 0;
-    std::int64_t page_ = 0;
-    std::int64_t lastPage_ = 0;
+    Reconciliation rec_;
 };
 
 // The menu's "Reconcile": asks the statement balance and opens the reconciliation form.
