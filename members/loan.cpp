@@ -17,21 +17,17 @@ double InterestDue(const MemberRecord& m, Rates rates, double date) {
     return RoundMoney(rates.daily * m.LoanBalance * (date - m.LastPayDate) + m.InterestDue);
 }
 
+double FrequencyDays(std::string_view letter) {
+    for (const RepaymentFrequency& f : kRepaymentFrequencies) {
+        if (f.letter == letter) return f.days;
+    }
+    return -1;
+}
+
 double RepaymentPeriodDays(const MemberRecord& m) {
     if (m.LoanDate <= 0) return -1;
-    double days = -1;
-    const std::string_view f = m.Frequency.view();
-    if (f == "M") {
-        days = 30.41667;
-    } else if (f == "L") {
-        days = 28;
-    } else if (f == "F") {
-        days = 14;
-    } else if (f == "W") {
-        days = 7;
-    } else {
-        return -1;
-    }
+    const double days = FrequencyDays(m.Frequency.view());
+    if (days < 0) return -1;
     return m.Repayment > 0 && m.LoanAmount > 0 ? days : -1;
 }
 

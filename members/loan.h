@@ -2,7 +2,9 @@
 // The loan arithmetic: values in, values out. Each routine takes the member's record, the
 // co-operative's interest terms and the date it is worked out for, and reads nothing else.
 
+#include <array>
 #include <string>
+#include <string_view>
 
 #include "core/records.h"
 
@@ -15,6 +17,17 @@ struct Rates {
     bool monthly = false;
 };
 Rates RatesOf(const SystemRecord& system);
+
+// The repayment frequencies a loan can have, by the letter stored in the member's record
+// (weekly, fortnightly, four-weekly, monthly), and the days in one period of each.
+struct RepaymentFrequency {
+    std::string_view letter;
+    double days;
+};
+inline constexpr std::array<RepaymentFrequency, 4> kRepaymentFrequencies = {
+    {{"W", 7}, {"F", 14}, {"L", 28}, {"M", 30.41667}}};
+// The days in one period of the frequency `letter` (compared exactly), or -1 for none.
+double FrequencyDays(std::string_view letter);
 
 // Interest due on the loan as at `date`.
 double InterestDue(const MemberRecord& m, Rates rates, double date);

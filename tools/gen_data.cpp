@@ -15,6 +15,7 @@
 #include "core/money.h"
 #include "core/records.h"
 #include "core/state.h"
+#include "members/loan.h"
 #include "tools/gen_common.h"
 #include "tools/gen_history.h"
 
@@ -66,13 +67,10 @@ constexpr std::array<std::string_view, 6> kGroups = {"Youth Club",    "Football 
                                                      "Parish Guild",  "Drama Society",
                                                      "Credit Circle", "Tenants Association"};
 
-constexpr std::array<std::string_view, 4> kFrequencies = {"W", "F", "L", "M"};
-
+// A period of the loan's frequency; a record without one counts by the month.
 double PeriodDays(std::string_view frequency) {
-    if (frequency == "W") return 7;
-    if (frequency == "F") return 14;
-    if (frequency == "L") return 28;
-    return 30.41667;
+    const double days = FrequencyDays(frequency);
+    return days > 0 ? days : FrequencyDays("M");
 }
 
 // The whole day `years` years (of 365.25 days) before `day`.
@@ -181,7 +179,7 @@ struct MemberMaker {
     }
 
     void AddLoan(MemberRecord& m, double join, Standing& standing) {
-        const std::string_view frequency = random.Pick(kFrequencies);
+        const std::string_view frequency = random.Pick(kRepaymentFrequencies).letter;
         const double period = PeriodDays(frequency);
         const double amount = RoundMoney(static_cast<double>(random.Between(5, 400)) * 50);
         const double periods = frequency == "W"   ? static_cast<double>(random.Between(26, 156))

@@ -12,6 +12,7 @@
 #include "core/dates.h"
 #include "core/money.h"
 #include "core/state.h"
+#include "members/loan.h"
 #include "tools/gen_common.h"
 
 namespace tessary::gen {
@@ -70,13 +71,10 @@ std::vector<std::int64_t> Spread(std::int64_t total, const std::vector<double>& 
     return counts;
 }
 
-constexpr std::array<std::string_view, 4> kFrequencies = {"W", "F", "L", "M"};
-
+// A period of the loan's frequency; a record without one counts by the month.
 double PeriodDays(std::string_view frequency) {
-    if (frequency == "W") return 7;
-    if (frequency == "F") return 14;
-    if (frequency == "L") return 28;
-    return 30.41667;
+    const double days = FrequencyDays(frequency);
+    return days > 0 ? days : FrequencyDays("M");
 }
 
 // The users entitled to each kind of run: member posting takes rights level 3 or better,
@@ -316,9 +314,9 @@ std::size_t Year::Borrower() {
 void Year::SetUpLoan(std::size_t who, double day, Pence amount) {
     MemberRecord& m = members_[who];
     Holding& h = holdings_[who];
-    const std::string_view frequency = random_.Pick(kFrequencies);
+    const std::string_view frequency = random_.Pick(kRepaymentFrequencies).letter;
     const double periods =
-        static_cast<double>(random_.Between(6, 36)) * 30.41667 / PeriodDays(frequency);
+        static_cast<double>(random_.Between(6, 36)) * FrequencyDays("M") / PeriodDays(frequency);
     const Pence granted = h.loan + amount;
     m.LoanNumber = ++loanNumber_;
     m.LoanDate = day;
