@@ -129,10 +129,11 @@ bool ParseMarker(const std::string& text, Marker& m) {
     return true;
 }
 
-std::string ReadSmallFile(const fs::path& path) {
+// The first `limit` bytes of a file (all of a small one).
+std::string ReadSmallFile(const fs::path& path, std::uint64_t limit = 1 << 20) {
     File f;
     if (!f.Open(path, File::Access::ReadOnly)) return {};
-    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(f.Size(), 1 << 20)), '\0');
+    std::string bytes(static_cast<std::size_t>(std::min(f.Size(), limit)), '\0');
     bytes.resize(f.ReadAt(0, bytes.data(), bytes.size()));
     return bytes;
 }
@@ -218,8 +219,7 @@ std::string DataFolderProblem(const std::string& dataFolder) {
         set.sizes[DataFileName(f)] = fs::file_size(path, ec);
     }
     set.sys = ReadSmallFile(dataFolder + DataFileName(DataFile::Sys));
-    set.syslogHead =
-        ReadSmallFile(dataFolder + DataFileName(DataFile::SysLog)).substr(0, kSyslogRecordSize);
+    set.syslogHead = ReadSmallFile(dataFolder + DataFileName(DataFile::SysLog), kSyslogRecordSize);
     return DataSetProblem(set);
 }
 

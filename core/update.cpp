@@ -292,6 +292,7 @@ void SettleCommitMarkers(RunState& state, bool locked) {
         ScrambleBytes(RecordBytes(stored), got);
         std::memset(RecordBytes(stored) + got, 0, sizeof stored - got);
     }
+    const bool runCutShort = RunInProgress(state.DataFolder);
     for (const auto& marker : markers) {
         std::int32_t total = 0;
         File f;
@@ -300,7 +301,7 @@ void SettleCommitMarkers(RunState& state, bool locked) {
         f.Close();
         // Equal totals and no run mark: the run committed and its batch is posted. Anything
         // else: it died before, its data is undone by the restore, and its batch stays.
-        if (read && total == stored.ConsistencyTotal && !RunInProgress(state.DataFolder)) {
+        if (read && total == stored.ConsistencyTotal && !runCutShort) {
             std::string batch = marker.string();
             batch.resize(batch.size() - suffix.size());
             fs::remove(batch, ec);
