@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
 #ifdef TESSARY_WITH_QT
     // Charts are drawn with Qt even in a run without a screen.
     ui::OffscreenCharts charts;
-    run.chartSaver = [&charts](const ui::Chart& chart, const std::string& path) {
+    run.chartSaver = [&charts](const Chart& chart, const std::string& path) {
         return charts.Save(chart, path);
     };
 #endif

@@ -1,7 +1,7 @@
 #include "app/scripted.h"
 
 #include "app/program.h"
-#include "core/app.h"
+#include "core/forms/app.h"
 #include "ui/headless.h"
 #include "ui/script.h"
 

@@ -21,7 +21,7 @@ struct ScriptedRun {
     bool runPrograms = false;            // start the programs that shell opens name
     // Draws a chart into a file for the script's chart command (empty when done, else the
     // problem); without one charts cannot be saved.
-    std::function<std::string(const ui::Chart&, const std::string&)> chartSaver;
+    std::function<std::string(const Chart&, const std::string&)> chartSaver;
 };
 
 // Lets a windowed front end take the user interface and the step that runs the next script

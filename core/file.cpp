@@ -290,4 +290,15 @@ int ReplaceContentsInPlace(const std::filesystem::path& source,
     return out.Error();
 }
 
+int ReadWholeFile(const std::string& path, std::string& bytes) {
+    File file;
+    if (!file.Open(path, File::Access::ReadOnly)) return file.Error() ? file.Error() : ENOENT;
+    const std::uint64_t size = file.Size();
+    bytes.resize(static_cast<std::size_t>(size));
+    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) {
+        return file.Error() ? file.Error() : EIO;
+    }
+    return 0;
+}
+
 }  // namespace tessary

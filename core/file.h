@@ -98,4 +98,7 @@ int SyncFolder(const std::filesystem::path& folder);
 // The folder of the running executable (the program folder), without a trailing "/".
 std::string ExecutableFolder();
 
+// Reads a whole file into `bytes`; 0 or the error number.
+int ReadWholeFile(const std::string& path, std::string& bytes);
+
 }  // namespace tessary

@@ -293,4 +293,75 @@ std::string UpperCase1252(std::string_view text) {
     return out;
 }
 
+std::string FormatTexts(std::string_view format, std::span<const std::string_view> values) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 == format.size()) {
+            out += format[i];
+            continue;
+        }
+        if (format[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        const bool left = format[j] == '-';
+        if (left) ++j;
+        std::size_t width = 0;
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9') {
+            width = width * 10 + static_cast<std::size_t>(format[j] - '0');
+            ++j;
+        }
+        const std::string_view value = next < values.size() ? values[next++] : std::string_view{};
+        const std::size_t pad = value.size() < width ? width - value.size() : 0;
+        if (!left) out.append(pad, ' ');
+        out += value;
+        if (left) out.append(pad, ' ');
+        i = j;  // the conversion letter
+    }
+    return out;
+}
+
+std::vector<std::string> SplitParameters(std::string_view text) {
+    std::vector<std::string> args;
+    std::size_t i = 0;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    for (;;) {
+        while (i < text.size() && blank(text[i])) ++i;
+        if (i >= text.size()) break;
+        std::string arg;
+        bool quoted = false;
+        while (i < text.size() && (quoted || !blank(text[i]))) {
+            if (text[i] == '\\') {
+                std::size_t n = 0;
+                while (i < text.size() && text[i] == '\\') ++n, ++i;
+                if (i < text.size() && text[i] == '"') {
+                    arg.append(n / 2, '\\');
+                    if (n % 2 == 1) {
+                        arg += '"';
+                        ++i;
+                    }
+                } else {
+                    arg.append(n, '\\');
+                }
+            } else if (text[i] == '"') {
+                // "" inside a quoted part is one plain quote.
+                if (quoted && i + 1 < text.size() && text[i + 1] == '"') {
+                    arg += '"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += text[i++];
+            }
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
 }  // namespace tessary

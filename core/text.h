@@ -3,8 +3,10 @@
 // and the fixed report-line formats. None of them depends on the C locale.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessary {
 
@@ -63,5 +65,19 @@ std::string CutLine(std::string_view line);         // a report line cut to 80 c
 // Appends an amount with two decimals right-aligned in `width`, as Money11 does, without
 // making a string of its own: for the reports that write millions of lines.
 void AppendMoney(std::string& out, double amount, std::size_t width);
+
+// Fills a C-style format of plain texts: "%s", "%-Ns" (left-aligned in N) and "%Ns", "%Nd" or
+// "%Nf" (right-aligned in N), with every value given as text; "%%" is a percent sign. Widths
+// count bytes, as record text is one byte a character, and a longer value is kept whole and
+// pushes the rest along.
+std::string FormatTexts(std::string_view format, std::span<const std::string_view> values);
+
+// Splitting a shell open's parameter string into a program's arguments, by the quoting
+// rules the strings are written for: blanks separate, double quotes group (blanks inside stay),
+// and backslashes are plain characters except before a quote (2n backslashes and a quote are
+// n backslashes and a grouping quote; 2n+1 and a quote are n backslashes and a plain quote).
+// So `/o A:\CU1 CU1.zip "/p=zip CU1 CU1\*.d32,del"` gives four arguments, the last without
+// its quotes.
+std::vector<std::string> SplitParameters(std::string_view parameters);
 
 }  // namespace tessary

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app.h"
+#include "core/state.h"
 #include "core/update.h"
 
 namespace tessary {
@@ -51,12 +51,6 @@ ImportResult ImportMembers(RunState& state, std::string_view text,
 // line; no date takes `workingDate`. Reading ends at a line shorter than 10 characters.
 std::vector<MemberTransaction> ReadTransactions(std::string_view text, double workingDate,
                                                 std::chrono::year currentYear);
-
-// The menu commands (codes 20, 21, 12 and 19).
-void ExportMembersCommand(App& app);
-void ImportMembersCommand(App& app);
-void ReadTransactionsCommand(App& app);
-void CreateCollectionDisc(App& app);
 
 inline constexpr const char* kCollectionProgram = "fpy.exe";
 

@@ -2,7 +2,7 @@
 // The loan routines for the member in the run state's buffer as at the working date, over
 // the values-in routines of members/loan.h; and the clipboard copy of a member's address.
 
-#include "core/app.h"
+#include "core/state.h"
 #include "members/loan.h"
 
 namespace tessary {
@@ -13,8 +13,6 @@ double CurrentInterestDue(const RunState& state);
 double RepaymentPeriodDays(const RunState& state);
 // Amount overdue as at the working date: never negative, never more than the whole debt.
 double LoanArrears(const RunState& state);
-// Puts the member's name and address and today's date on the clipboard, for a letter.
-void CopyNameAndAddress(App& app);
 // "Share1= ... Interest due= ..." for the member in the buffer.
 std::string BalanceLine(const RunState& state);
 

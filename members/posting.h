@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
+#include "core/state.h"
 #include "core/update.h"
 
 namespace tessary {
@@ -62,10 +62,5 @@ struct MemberPosting {
 // Posts the whole batch with the file set open for update, and closes the set: the run is
 // committed whole (batch deleted, safety copy taken) or not at all.
 MemberPosting PostMemberBatch(RunState& state);
-
-// The menu's "Check Transactions": the check, its message and the offer to view the list.
-void CheckTransactions(App& app);
-// The menu's "Post Transactions": requires a clean check, asks, opens for update and posts.
-void PostTransactions(App& app);
 
 }  // namespace tessary

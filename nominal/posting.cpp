@@ -5,12 +5,11 @@
 #include <vector>
 
 #include "core/fileset.h"
-#include "core/mainform.h"
 #include "core/money.h"
 #include "core/protocol.h"
 #include "core/text.h"
 #include "core/update.h"
-#include "reports/writer.h"
+#include "core/workfile.h"
 
 namespace tessary {
 
@@ -22,11 +21,11 @@ double BankEffect(int account, double amount) {
     return AccountInRange(account) ? amount : -amount;
 }
 
-namespace {
-
-std::string TotalLine(int count, double total, const char* gap) {
+std::string NominalTotalLine(int count, double total, const char* gap) {
     return "Total - Count " + Whole5(count) + gap + "Value " + Money11(total);
 }
+
+namespace {
 
 // Why an entry cannot be posted, or "" when it can.
 std::string EntryFault(const NominalTransaction& t) {
@@ -101,37 +100,11 @@ NominalTotal TotalNominalBatch(RunState& s) {
         result.lines.push_back(line);
     }
     result.lines.emplace_back();
-    std::string totalLine = TotalLine(result.count, result.total, "  ");
+    std::string totalLine = NominalTotalLine(result.count, result.total, "  ");
     if (result.errors > 0) totalLine += "  Errors " + Whole5(result.errors);
     result.lines.push_back(totalLine);
     CloseFileSet(s, kEnquiry);
     return result;
-}
-
-void TotalNominalTransactions(App& app) {
-    RunState& s = app.state;
-    TFmain& m = app.main();
-    const NominalTotal total = TotalNominalBatch(s);
-    s.BatchChecked = total.unreadable.empty() && total.errors == 0;
-    if (!total.unreadable.empty()) {
-        m.Lm.caption = total.unreadable;
-        app.ui.Show(m);
-        m.EnableMenus(true);
-        return;
-    }
-    WriteReport(s, total.lines);
-    std::string message = TotalLine(total.count, total.total, "   ");
-    if (total.errors > 0) {
-        message +=
-            "  " + PadLeft(std::to_string(total.errors), 3) + " Error(s) - must be corrected";
-    }
-    if (m.AskQuestion(message, "View the Transactions ?")) {
-        s.CommandCode = kCmdNominalBatchListing;
-        ShowReport(app);
-        return;
-    }
-    m.ClearPrompt();
-    m.EnableMenus(true);
 }
 
 NominalPosting PostNominalBatch(RunState& s) {
@@ -195,29 +168,6 @@ NominalPosting PostNominalBatch(RunState& s) {
     s.System.LastPostingDate = s.WorkingDate;
     run.outcome = CommitUpdate(s, kUpdate, batchPath);
     return run;
-}
-
-void PostNominalTransactions(App& app) {
-    RunState& s = app.state;
-    TFmain& m = app.main();
-    if (!s.BatchChecked) {
-        m.Lm.caption = kMsgRetotal;
-        m.EnableMenus(true);
-        return;
-    }
-    const bool post = m.AskQuestion("Post Nominal Transactions ? " + s.UserCode, "");
-    if (!post || !OpenFileSet(s, kUpdate)) {
-        if (!post) m.ClearPrompt();
-        m.EnableMenus(true);
-        return;
-    }
-    m.ClearPrompt();
-    const NominalPosting run = PostNominalBatch(s);
-    if (run.refused == kMsgRetotal) s.BatchChecked = false;
-    m.Lm.caption = !run.refused.empty() ? run.refused
-                   : run.outcome.ok()   ? "Posting Completed"
-                                        : OutcomeMessage(run.outcome, "Posting");
-    m.EnableMenus(true);
 }
 
 }  // namespace tessary

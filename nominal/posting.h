@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
+#include "core/state.h"
 #include "core/update.h"
 
 namespace tessary {
@@ -17,6 +17,9 @@ double BankEffect(int account, double amount);
 inline constexpr std::uint64_t kMaxNominalBatchEntries = 10'000'000;
 
 inline constexpr const char* kMsgRetotal = "Please check transactions total first";
+
+// "Count ... Total ..." of a nominal batch, the columns apart by `gap`.
+std::string NominalTotalLine(int count, double total, const char* gap);
 
 struct NominalTotal {
     int count = 0;
@@ -35,10 +38,5 @@ struct NominalPosting {
 };
 // Posts the batch with the file set open for update and closes the set: whole or not at all.
 NominalPosting PostNominalBatch(RunState& state);
-
-// The menu's "Total Transactions": lists the batch (report 24), totals it, offers the list.
-void TotalNominalTransactions(App& app);
-// The menu's "Post Transactions": requires a fresh total, asks, posts under the update lock.
-void PostNominalTransactions(App& app);
 
 }  // namespace tessary

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/app.h"
+#include "core/state.h"
 
 namespace tessary {
 
@@ -13,10 +13,6 @@ int DiscPeriod(int periodNumber);
 // The tool's parameter strings for a drive letter and a data folder name.
 std::string BackupParameters(char drive, const std::string& folderName);
 std::string RestoreParameters(char drive, const std::string& folderName);
-
-// Codes 44 and 45, after the rights check. A restore ends the program.
-void BackupToDisc(App& app);
-void RestoreFromDisc(App& app);
 
 // Reads what the tool reported of a backup started in this run: only a backup it reports
 // done counts as backed up.

@@ -8,9 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app.h"
+#include "core/state.h"
 #include "core/update.h"
-#include "ui/form.h"
 
 namespace tessary {
 
@@ -47,30 +46,5 @@ struct DividendRun {
 // and 80 moved by the total with two reconciled ledger log entries, and a system log entry.
 // Refused, unchanged, when nobody has earned one or when it would cost more than account 80.
 DividendRun AllocateDividend(RunState& state, const std::string& pattern, double rate);
-
-class TFdividend : public ui::Form {
-  public:
-    explicit TFdividend(App& app);
-
-    ui::Label& Label1;
-    ui::Edit& Edit1;
-    ui::Label& Label2;
-    ui::Edit& Edit2;
-    ui::Label& Label3;
-    ui::Button& Button1;
-    ui::Button& Button2;
-    ui::Button& Button3;
-
-    // Shows the form from the menu, which stays disabled until the form is left.
-    void Open();
-
-    void FormActivate();
-    void Button1Click();  // Cancel
-    void Button2Click();  // Check
-    void Button3Click();  // OK
-
-  private:
-    App& app_;
-};
 
 }  // namespace tessary

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/app.h"
+#include "core/state.h"
 #include "core/update.h"
 
 namespace tessary {
@@ -38,9 +38,5 @@ PeriodRun PeriodEnd(RunState& state);
 // Carries the year's surplus to undivided earnings, fixes the nominal start balances, rolls
 // the members' start balances and share sums, empties the three logs and starts period 1.
 PeriodRun YearEnd(RunState& state);
-
-// The Processing menu's Period End and Year End, after the dispatcher's checks of rights.
-void PeriodEndCommand(App& app);
-void YearEndCommand(App& app);
 
 }  // namespace tessary

@@ -199,9 +199,9 @@ void BudgetVariances(const Ledger& accounts, int periodNumber, const LineSink& o
     WriteBudgetVariances(BudgetVariancesRows(accounts, periodNumber), out);
 }
 
-ui::Chart BudgetVariancesChart(const BudgetVarianceRows& rows) {
-    ui::Chart chart = ui::BarChart("Budget Variances", ui::ChartKind::HorizontalBars, "Account",
-                                   "Year to date", {"Balance", "Budget"});
+Chart BudgetVariancesChart(const BudgetVarianceRows& rows) {
+    Chart chart = BarChart("Budget Variances", ChartKind::HorizontalBars, "Account", "Year to date",
+                           {"Balance", "Budget"});
     for (const auto* section : {&rows.income, &rows.expenditure}) {
         for (const VarianceRow& row : *section)
             chart.Add(Number3(row.account) + " " + row.name, {row.actual, row.budgetToDate});
@@ -320,9 +320,9 @@ void CashFlow(const Ledger& accounts, const LineSink& out) {
     WriteCashFlow(CashFlowRowsOf(accounts), out);
 }
 
-ui::Chart CashFlowChart(const CashFlowRows& rows) {
-    ui::Chart chart = ui::BarChart("Cash Flow", ui::ChartKind::HorizontalBars, "",
-                                   "Receipts, and payments below zero", {"Period", "Year"});
+Chart CashFlowChart(const CashFlowRows& rows) {
+    Chart chart = BarChart("Cash Flow", ChartKind::HorizontalBars, "",
+                           "Receipts, and payments below zero", {"Period", "Year"});
     for (const PeriodYearRow& r : rows.receipts) chart.Add(r.label, {r.period, r.year});
     for (const PeriodYearRow& r : rows.payments) chart.Add(r.label, {-r.period, -r.year});
     chart.Add("CASH FLOW", {rows.receiptsTotal.period - rows.paymentsTotal.period,

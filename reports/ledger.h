@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/records.h"
+#include "reports/chart.h"
 #include "reports/report.h"
-#include "ui/chart.h"
 
 namespace tessary {
 
@@ -36,7 +36,7 @@ struct BudgetVarianceRows {
 BudgetVarianceRows BudgetVariancesRows(const Ledger& accounts, int periodNumber);
 void WriteBudgetVariances(const BudgetVarianceRows& rows, const LineSink& out);
 void BudgetVariances(const Ledger& accounts, int periodNumber, const LineSink& out);
-ui::Chart BudgetVariancesChart(const BudgetVarianceRows& rows);
+Chart BudgetVariancesChart(const BudgetVarianceRows& rows);
 void TrialBalance(const Ledger& accounts, const LineSink& out);
 void ProfitAndLoss(const Ledger& accounts, const LineSink& out);
 void BalanceSheet(const Ledger& accounts, const LineSink& out);
@@ -55,6 +55,6 @@ struct CashFlowRows {
 CashFlowRows CashFlowRowsOf(const Ledger& accounts);
 void WriteCashFlow(const CashFlowRows& rows, const LineSink& out);
 void CashFlow(const Ledger& accounts, const LineSink& out);
-ui::Chart CashFlowChart(const CashFlowRows& rows);
+Chart CashFlowChart(const CashFlowRows& rows);
 
 }  // namespace tessary

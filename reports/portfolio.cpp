@@ -84,10 +84,10 @@ void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fro
     WriteDistributionOfLoans(DistributionOfLoansRows(members, fromDate), fromDate, out);
 }
 
-ui::Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate) {
+Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate) {
     std::string title = "Distribution of Loans";
     if (fromDate != kDefaultFromDate) title += ", made on or after " + FormatDate(fromDate);
-    ui::Chart chart = ui::BarChart(title, ui::ChartKind::Bars, "Loans Granted", "Total", {"Total"});
+    Chart chart = BarChart(title, ChartKind::Bars, "Loans Granted", "Total", {"Total"});
     chart.line = {"No", {}};
     chart.lineAxis = "Number of loans";
     for (std::size_t b = 0; b < bands.size(); ++b) {
@@ -140,9 +140,9 @@ void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
     WriteDelinquentLoans(DelinquentLoansRows(state, members), out);
 }
 
-ui::Chart DelinquentLoansChart(const Delinquency& bands) {
-    ui::Chart chart = ui::BarChart("Delinquent Loans", ui::ChartKind::Bars, "Delinquency", "Amount",
-                                   {"Arrears", "Loans Value", "Net Liability"});
+Chart DelinquentLoansChart(const Delinquency& bands) {
+    Chart chart = BarChart("Delinquent Loans", ChartKind::Bars, "Delinquency", "Amount",
+                           {"Arrears", "Loans Value", "Net Liability"});
     chart.line = {"No", {}};
     chart.lineAxis = "Number of loans";
     for (std::size_t b = 0; b < bands.size(); ++b) {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/state.h"
+#include "reports/chart.h"
 #include "reports/report.h"
-#include "ui/chart.h"
 
 namespace tessary {
 
@@ -30,7 +30,7 @@ void WriteDistributionOfLoans(const LoanDistribution& bands, DayNumber fromDate,
                               const LineSink& out);
 void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fromDate,
                          const LineSink& out);
-ui::Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate);
+Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate);
 
 // The loans of one age band, and the six bands from the least overdue on.
 struct DelinquencyBand {
@@ -45,7 +45,7 @@ Delinquency DelinquentLoansRows(RunState& state, const std::vector<MemberRecord>
 void WriteDelinquentLoans(const Delinquency& bands, const LineSink& out);
 void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
                      const LineSink& out);
-ui::Chart DelinquentLoansChart(const Delinquency& bands);
+Chart DelinquentLoansChart(const Delinquency& bands);
 void InsuranceReport(const std::vector<MemberRecord>& members, const SystemRecord& system,
                      const LineSink& out);
 void SystemControl(const std::vector<SyslogRecord>& log, DayNumber fromDate, DayNumber toDate,

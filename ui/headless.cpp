@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "core/text.h"
 #include "ui/params.h"
 
 namespace tessary::ui {
@@ -84,7 +85,7 @@ void ScriptServices::ShellOpen(const std::string& file, const std::string& verb,
     if (!std::filesystem::is_regular_file(program, ec) || ::access(program.c_str(), X_OK) != 0) {
         return;  // a document, or nothing there: only recorded
     }
-    RunProgramAndWait(program.string(), SplitParameters(parameters),
+    RunProgramAndWait(program.string(), tessary::SplitParameters(parameters),
                       workingFolder_.empty() ? programFolder_ : workingFolder_);
 }
 

@@ -7,46 +7,6 @@
 
 namespace tessary::ui {
 
-std::vector<std::string> SplitParameters(std::string_view text) {
-    std::vector<std::string> args;
-    std::size_t i = 0;
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    for (;;) {
-        while (i < text.size() && blank(text[i])) ++i;
-        if (i >= text.size()) break;
-        std::string arg;
-        bool quoted = false;
-        while (i < text.size() && (quoted || !blank(text[i]))) {
-            if (text[i] == '\\') {
-                std::size_t n = 0;
-                while (i < text.size() && text[i] == '\\') ++n, ++i;
-                if (i < text.size() && text[i] == '"') {
-                    arg.append(n / 2, '\\');
-                    if (n % 2 == 1) {
-                        arg += '"';
-                        ++i;
-                    }
-                } else {
-                    arg.append(n, '\\');
-                }
-            } else if (text[i] == '"') {
-                // "" inside a quoted part is one plain quote.
-                if (quoted && i + 1 < text.size() && text[i + 1] == '"') {
-                    arg += '"';
-                    i += 2;
-                } else {
-                    quoted = !quoted;
-                    ++i;
-                }
-            } else {
-                arg += text[i++];
-            }
-        }
-        args.push_back(std::move(arg));
-    }
-    return args;
-}
-
 int RunProgramAndWait(const std::string& program, const std::vector<std::string>& args,
                       const std::string& folder) {
     std::vector<char*> argv;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/chart.h"
+#include "reports/chart.h"
 #include "ui/form.h"
 
 namespace tessary::ui {

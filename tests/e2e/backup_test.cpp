@@ -9,8 +9,8 @@
 #include <iostream>
 #include <map>
 
+#include "core/text.h"
 #include "e2e/harness.h"
-#include "ui/params.h"
 
 namespace tessary::testing {
 namespace {
@@ -172,8 +172,8 @@ TEST_F(DiscBackup, ARestoreCutShortAnywhereEndsWholeAndNeverUndoesLaterWork) {
     fs::create_directories(drive);
     const std::vector<std::string> tool = {"TESSARY_DRIVE_A=" + drive.string(),
                                            "QT_QPA_PLATFORM=offscreen"};
-    const std::vector<std::string> backup = ui::SplitParameters(BackupParameters('A', "CU1"));
-    const std::vector<std::string> restore = ui::SplitParameters(RestoreParameters('A', "CU1"));
+    const std::vector<std::string> backup = SplitParameters(BackupParameters('A', "CU1"));
+    const std::vector<std::string> restore = SplitParameters(RestoreParameters('A', "CU1"));
     // The check below opens set-up and closes it, which stores the generated system record in
     // the form's own way: have that done before the backup.
     const std::string open = std::string(kSignOn) + "menu SetUp1\nprint forms\nclick Close\n";

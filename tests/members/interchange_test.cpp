@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "core/dates.h"
-#include "members/session.h"
+#include "members/datafolder.h"
 
 namespace tessary {
 namespace {

@@ -12,14 +12,12 @@
 #include <random>
 
 #include "core/dates.h"
-#include "core/mainform.h"
-#include "members/session.h"
+#include "members/datafolder.h"
 
 namespace tessary {
 namespace {
 
 using testing::DataFolderTest;
-using testing::SignedOnTest;
 
 class Posting : public DataFolderTest {
   protected:
@@ -194,25 +192,6 @@ TEST_F(Posting, CheckCodesEntriesInOrderDateMemberType) {
                   "    2 Closed*                  Interest               3.00 08/12/2026 TYPE  ",
                   "    1 Good Member              Share 1 Withdraw       2.50 08/12/2026       ",
                   "", "Total - Count     4  Value        9.50  Errors     4"}));
-}
-
-class PostingCommands : public SignedOnTest {};
-
-TEST_F(PostingCommands, CheckSetsAndClearsTheSharedFlagAndPostingNeedsIt) {
-    TFmain& m = app->main();
-    const int n = AddMember("Flag");
-    AddBatchEntry(n, 1, 10, "08/12/2026");
-    PostTransactions(*app);
-    EXPECT_EQ(m.Lm.caption, "Please check transactions first");
-
-    CheckTransactions(*app);  // nobody answers "View Transactions ?": Cancel
-    EXPECT_TRUE(app->state.BatchChecked);
-    EXPECT_EQ(m.Lm.caption, "Total - Count     1   Value       10.00");
-    AddBatchEntry(n, 9, 1, "08/12/2026");
-    CheckTransactions(*app);
-    EXPECT_FALSE(app->state.BatchChecked);
-    EXPECT_EQ(m.Lm.caption,
-              "Total - Count     2   Value        9.00    1 Error(s) - must be corrected");
 }
 
 TEST_F(Posting, AGarbledBatchIsCheckedAndPostedWithoutHarm) {

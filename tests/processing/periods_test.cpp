@@ -4,7 +4,7 @@
 #include "processing/periods.h"
 
 #include "core/fileset.h"
-#include "members/session.h"
+#include "members/datafolder.h"
 #include "processing/dividend.h"
 #include "reports/members.h"
 

@@ -14,10 +14,10 @@
 #include "core/dataset.h"
 #include "core/drive.h"
 #include "core/file.h"
+#include "core/text.h"
 #include "core/update.h"
 #include "processing/backup.h"
 #include "processing/volume/archive.h"
-#include "ui/params.h"
 
 namespace tessary::volume {
 namespace {
@@ -40,7 +40,7 @@ TEST(VolumeParameters, TheProgramsStringsSplitIntoTheToolsJobs) {
     EXPECT_EQ(DiscPeriod(12), 12);
     EXPECT_EQ(DiscPeriod(1), 1);
 
-    const auto backupArgs = ui::SplitParameters(BackupParameters('B', "CU1"));
+    const auto backupArgs = SplitParameters(BackupParameters('B', "CU1"));
     ASSERT_EQ(backupArgs, (std::vector<std::string>{"/o", R"(B:\CU1)", "CU1.zip",
                                                     R"(/p=zip CU1 CU1\*.d32,del)"}));
     std::string problem;
@@ -52,7 +52,7 @@ TEST(VolumeParameters, TheProgramsStringsSplitIntoTheToolsJobs) {
     EXPECT_EQ(backup->archive, "CU1.zip");
     EXPECT_EQ(backup->dataFolder, "CU1");
 
-    const auto restore = ParseJob(ui::SplitParameters(RestoreParameters('a', "CU2")), problem);
+    const auto restore = ParseJob(SplitParameters(RestoreParameters('a', "CU2")), problem);
     ASSERT_TRUE(restore) << problem;
     EXPECT_EQ(restore->kind, Job::Kind::Restore);
     EXPECT_EQ(restore->drive, 'A');
@@ -68,10 +68,10 @@ TEST(VolumeParameters, TheProgramsStringsSplitIntoTheToolsJobs) {
 }
 
 TEST(VolumeParameters, QuotesGroupAndBackslashesStayPlain) {
-    EXPECT_EQ(ui::SplitParameters(R"(  a  "b c"d \\server\x "e \"f\" g" "" )"),
+    EXPECT_EQ(SplitParameters(R"(  a  "b c"d \\server\x "e \"f\" g" "" )"),
               (std::vector<std::string>{"a", "b cd", R"(\\server\x)", R"(e "f" g)", ""}));
-    EXPECT_EQ(ui::SplitParameters(R"(a\\"b c")"), (std::vector<std::string>{R"(a\b c)"}));
-    EXPECT_TRUE(ui::SplitParameters("   ").empty());
+    EXPECT_EQ(SplitParameters(R"(a\\"b c")"), (std::vector<std::string>{R"(a\b c)"}));
+    EXPECT_TRUE(SplitParameters("   ").empty());
 }
 
 TEST(Drives, ALetterIsItsVariablesFolderElseAMountPointNeverABareFolder) {
@@ -150,8 +150,8 @@ class VolumeArchive : public ::testing::Test {
         EXPECT_TRUE(job) << problem;
         return job.value_or(Job{});
     }
-    Job BackupJob() { return MakeJob(ui::SplitParameters(BackupParameters('A', "CU1"))); }
-    Job RestoreJob() { return MakeJob(ui::SplitParameters(RestoreParameters('A', "CU1"))); }
+    Job BackupJob() { return MakeJob(SplitParameters(BackupParameters('A', "CU1"))); }
+    Job RestoreJob() { return MakeJob(SplitParameters(RestoreParameters('A', "CU1"))); }
     fs::path Archive() const { return root / "disc" / "CU1" / "CU1.zip"; }
     std::map<std::string, std::string> DataBytes() const {
         std::map<std::string, std::string> bytes;

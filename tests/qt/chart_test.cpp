@@ -40,7 +40,7 @@ Ledger SmallLedger() {
 }
 
 // The four charts, each with something to draw.
-std::vector<ui::Chart> ReportCharts() {
+std::vector<Chart> ReportCharts() {
     RunState s;
     s.WorkingDate = ParseDate("08/12/2026", std::chrono::year{2026});
     s.System.InterestMethod = 1;
@@ -91,7 +91,7 @@ QByteArray Bytes(const QString& path) {
 TEST(QtCharts, EachReportChartSavesAsARealPngAndPdf) {
     QTemporaryDir dir;
     int n = 0;
-    for (const ui::Chart& chart : ReportCharts()) {
+    for (const Chart& chart : ReportCharts()) {
         SCOPED_TRACE(chart.title);
         const QString png = dir.filePath(QString("chart%1.png").arg(n));
         const QString pdf = dir.filePath(QString("chart%1.PDF").arg(n++));
@@ -115,7 +115,7 @@ TEST(QtCharts, EachReportChartSavesAsARealPngAndPdf) {
 }
 
 TEST(QtCharts, WhatCannotBeWrittenIsToldNotCrashedOn) {
-    const ui::Chart chart = ReportCharts().front();
+    const Chart chart = ReportCharts().front();
     QTemporaryDir dir;
     for (const char* name : {"none/chart.png", "none/chart.pdf"}) {
         const std::string path = dir.filePath(name).toStdString();
@@ -123,12 +123,12 @@ TEST(QtCharts, WhatCannotBeWrittenIsToldNotCrashedOn) {
     }
     EXPECT_EQ(ui::SaveChartFile(chart, dir.filePath("chart.jpg").toStdString()).rfind("a chart", 0),
               0u);
-    EXPECT_EQ(ui::SaveChartFile(ui::Chart{}, dir.filePath("c.png").toStdString()),
+    EXPECT_EQ(ui::SaveChartFile(Chart{}, dir.filePath("c.png").toStdString()),
               "the chart has nothing to draw");
     EXPECT_FALSE(QFile::exists(dir.filePath("c.png")));
 
     // Nothing but zeros still gives a scale and a picture.
-    ui::Chart zeros = ui::BarChart("Zeros", ui::ChartKind::Bars, "", "", {"a"});
+    Chart zeros = BarChart("Zeros", ChartKind::Bars, "", "", {"a"});
     zeros.Add("x", {0});
     EXPECT_EQ(ui::SaveChartFile(zeros, dir.filePath("zeros.png").toStdString()), "");
     EXPECT_FALSE(QImage(dir.filePath("zeros.png")).isNull());
@@ -136,7 +136,7 @@ TEST(QtCharts, WhatCannotBeWrittenIsToldNotCrashedOn) {
 
 TEST(QtCharts, EveryCategoryKeepsItsBarsInReadingOrder) {
     // Two accounts of one name, as an idle ledger's blank names are: each keeps its own place.
-    ui::Chart chart = ui::BarChart("Twins", ui::ChartKind::HorizontalBars, "", "", {"v"});
+    Chart chart = BarChart("Twins", ChartKind::HorizontalBars, "", "", {"v"});
     chart.Add("Rent", {1});
     chart.Add("Rent", {2});
     chart.Add("Rates", {3});

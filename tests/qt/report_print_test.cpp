@@ -10,9 +10,9 @@
 #include <filesystem>
 
 #include "app/program.h"
-#include "core/mainform.h"
-#include "core/start.h"
-#include "reports/view.h"
+#include "core/forms/mainform.h"
+#include "core/forms/start.h"
+#include "reports/forms/view.h"
 #include "ui/qt/qtbackend.h"
 #include "ui/qt/qtservices.h"
 

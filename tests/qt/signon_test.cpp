@@ -14,8 +14,8 @@
 #include <filesystem>
 
 #include "app/program.h"
-#include "core/mainform.h"
-#include "core/start.h"
+#include "core/forms/mainform.h"
+#include "core/forms/start.h"
 #include "ui/qt/qtbackend.h"
 #include "ui/qt/qtservices.h"
 

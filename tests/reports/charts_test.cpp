@@ -26,9 +26,9 @@ TEST(ReportCharts, DistributionOfLoansBandsAndTheirChart) {
         Loan(3000.99, "01/02/2026"), Loan(3001, "15/07/2026"),   Loan(0.5, "01/07/2026"),
         Loan(800, nullptr)};
     const LoanDistribution all = DistributionOfLoansRows(members, kDefaultFromDate);
-    const ui::Chart chart = DistributionOfLoansChart(all, kDefaultFromDate);
+    const Chart chart = DistributionOfLoansChart(all, kDefaultFromDate);
     EXPECT_EQ(chart.title, "Distribution of Loans");
-    EXPECT_EQ(chart.kind, ui::ChartKind::Bars);
+    EXPECT_EQ(chart.kind, ChartKind::Bars);
     EXPECT_EQ(chart.categories, (Names{"1 to 250", "251 to 500", "501 to 1000", "1001 to 2000",
                                        "2001 to 3000", "Over 3000"}));
     ASSERT_EQ(chart.bars.size(), 1u);
@@ -38,7 +38,7 @@ TEST(ReportCharts, DistributionOfLoansBandsAndTheirChart) {
 
     // From a later date only the later loans count, and the chart says from when.
     const LoanDistribution later = DistributionOfLoansRows(members, Day("01/06/2026"));
-    const ui::Chart laterChart = DistributionOfLoansChart(later, Day("01/06/2026"));
+    const Chart laterChart = DistributionOfLoansChart(later, Day("01/06/2026"));
     EXPECT_EQ(laterChart.title, "Distribution of Loans, made on or after 01/06/2026");
     EXPECT_EQ(laterChart.line.values, (Values{0, 1, 0, 0, 0, 1}));
 }
@@ -64,7 +64,7 @@ TEST(ReportCharts, DelinquentLoansBandsAndTheirChart) {
     const std::vector<MemberRecord> members = {monthly(850, 100, 92), unplanned,
                                                monthly(800, 0, 200), MemberRecord{}};
     const Delinquency bands = DelinquentLoansRows(s, members);
-    const ui::Chart chart = DelinquentLoansChart(bands);
+    const Chart chart = DelinquentLoansChart(bands);
     EXPECT_EQ(chart.categories,
               (Names{"Less than 30 days", "Less than 60 days", "Less than 90 days",
                      "Less than 180 days", "Less than 365 days", "More than 365 days"}));
@@ -90,8 +90,8 @@ TEST(ReportCharts, BudgetVarianceRowsAndTheirChart) {
     EXPECT_EQ(rows.expenditure[1].account, 125);
     EXPECT_EQ(rows.expenditureTotal.account, -1);
 
-    const ui::Chart chart = BudgetVariancesChart(rows);
-    EXPECT_EQ(chart.kind, ui::ChartKind::HorizontalBars);
+    const Chart chart = BudgetVariancesChart(rows);
+    EXPECT_EQ(chart.kind, ChartKind::HorizontalBars);
     // Income then expenditure, by number; the totals are not bars of their own.
     EXPECT_EQ(chart.categories,
               (Names{"100 Entrance Fees", "124 Insurance Premiums", "125 Audit Fees"}));
@@ -115,7 +115,7 @@ TEST(ReportCharts, CashFlowRowsAndTheirChart) {
     EXPECT_DOUBLE_EQ(rows.currentCash, 1500);
 
     // Payments point the other way from receipts, and the flow of cash comes last.
-    const ui::Chart chart = CashFlowChart(rows);
+    const Chart chart = CashFlowChart(rows);
     EXPECT_EQ(chart.categories,
               (Names{"Share Deposits", "Loans Repaid", "Entrance Fees", "Share Withdrawals",
                      "Loans Allocated", "Insurance Premiums", "CASH FLOW"}));

@@ -1,6 +1,6 @@
 // The plain chart description, and the script's chart command over the scripted services.
 
-#include "ui/chart.h"
+#include "reports/chart.h"
 
 #include <gtest/gtest.h>
 

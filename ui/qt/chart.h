@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/chart.h"
+#include "reports/chart.h"
 
 class QApplication;
 class QChart;

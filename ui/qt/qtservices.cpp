@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <vector>
 
+#include "core/text.h"
 #include "ui/params.h"
 #include "ui/qt/chart.h"
 #include "ui/qt/convert.h"
@@ -227,7 +228,7 @@ void QtServices::ShellOpen(const std::string& file, const std::string&,
     if (!program.isEmpty()) {
         // Started directly, never through a shell, with the arguments the string quotes.
         QStringList args;
-        for (const std::string& a : SplitParameters(parameters)) args << ToQt(a);
+        for (const std::string& a : tessary::SplitParameters(parameters)) args << ToQt(a);
         QProcess::startDetached(program, args, ToQt(workingFolder_));
         return;
     }
