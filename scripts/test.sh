@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tessary and runs every test: once as built for use, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and checks the code's formatting.
+# Installs what is missing, builds Tessary and runs every test: once as built for use, the
+# engine's once more in a build without the front end, once under AddressSanitizer and UndefinedBehaviorSanitizer, and checks the code's formatting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,6 +11,12 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/test -j"$jobs"
 ctest --test-dir build/test --output-on-failure -j"$jobs"
+
+# The engine alone, with no form, no window system and no Qt in the build: it and its tests
+# must stand on their own.
+cmake -S . -B build/engine -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_FRONT_END=OFF >/dev/null
+cmake --build build/engine -j"$jobs"
+ctest --test-dir build/engine --output-on-failure -j"$jobs"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON >/dev/null
 cmake --build build/sanitize -j"$jobs"
