@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tessary and runs every test: once as built for use, the
-# engine's once more in a build without the front end, once under AddressSanitizer and UndefinedBehaviorSanitizer, and checks the code's formatting.
+# engine's once more in a build without the front end, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and checks the code's formatting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
