@@ -114,11 +114,11 @@ PostingRun CheckAndPost(Session& session) {
             fmt::format("the check found {} entries and {} errors", check.count, check.errors);
         return run;
     }
-    if (!OpenFileSet(app.state, kUpdate)) {
+    const MemberPosting posting = PostMemberBatch(app.state);
+    if (!posting.opened) {
         run.error = "the data folder could not be opened for update";
         return run;
     }
-    const MemberPosting posting = PostMemberBatch(app.state);
     WriteReport(app.state, posting.lines);  // the user's report is part of the run's work
     const auto posted = Clock::now();
     run.checkSeconds = Seconds(checked - start);

@@ -96,28 +96,33 @@ inline constexpr int kCmdMembersPostingListing = ReportCommandCode(kReportMember
 inline constexpr int kCmdMembersCheckListing = ReportCommandCode(kReportMembersTransactionsList);
 inline constexpr int kCmdNominalBatchListing = ReportCommandCode(kReportNominalTransactionsList);
 
-// Member transaction types; TransactionTypeName gives their names. 1 to 7 are keyed into
-// batches, posting splits a repayment into 3 and 8, and only dividend allocation writes 9.
-inline constexpr int kShare1Deposit = 1;
-inline constexpr int kShare2Deposit = 2;
-inline constexpr int kLoanRepayment = 3;
-inline constexpr int kFee = 4;
-inline constexpr int kShare1Withdraw = 5;
-inline constexpr int kShare2Withdraw = 6;
-inline constexpr int kLoanAllocation = 7;
-inline constexpr int kInterest = 8;
-inline constexpr int kDividendShares = 9;
+// Member transaction types, as stored in a transaction's and a log entry's TransType;
+// TransactionTypeName gives their names. 1 to 7 are keyed into batches, posting splits a
+// repayment into 3 and 8, and only dividend allocation writes 9.
+enum TransactionType : std::int32_t {
+    kShare1Deposit = 1,
+    kShare2Deposit = 2,
+    kLoanRepayment = 3,
+    kFee = 4,
+    kShare1Withdraw = 5,
+    kShare2Withdraw = 6,
+    kLoanAllocation = 7,
+    kInterest = 8,
+    kDividendShares = 9,
+};
 inline constexpr int kFirstKeyedType = kShare1Deposit;
 inline constexpr int kLastKeyedType = kLoanAllocation;
 inline constexpr int kFirstPostingType = kShare1Deposit;
 inline constexpr int kLastPostingType = kInterest;
 inline constexpr int kLastNamedType = kDividendShares;
 
-// The nominal control account that takes the posted total of a member transaction type 1 to
-// 8, or -1 for a type that has none. The bank account takes the run's net cash.
+// The control account that takes the posted total of a member transaction type 1 to 8, or -1
+// for a type that has none. The bank account takes the run's net cash.
 constexpr int ControlAccount(int type) {
     return type >= kFirstPostingType && type <= kLastPostingType ? type : -1;
 }
+static_assert(ControlAccount(kShare1Deposit) == kShare1DepositsAccount &&
+              ControlAccount(kInterest) == kLoanInterestAccount);
 static_assert(ControlAccount(kLastPostingType) < kFixedAssetsStart,
               "control accounts lie among the system accounts");
 static_assert(ControlAccount(kFirstPostingType) != kBankAccount);

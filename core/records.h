@@ -264,7 +264,23 @@ inline constexpr int kCapitalStart = 80;
 inline constexpr int kIncomeStart = 100;
 inline constexpr int kExpenditureStart = 120;
 inline constexpr int kNominalAccountCount = 160;
-inline constexpr int kBankAccount = 0;
+
+// The nominal accounts the system itself moves: the bank, the control account of each
+// member transaction type 1 to 8 (numbered as the type), and undivided earnings, which takes
+// the year's surplus and pays the dividend.
+enum SystemAccount : int {
+    kBankAccount = 0,
+    kShare1DepositsAccount = 1,
+    kShare2DepositsAccount = 2,
+    kLoanRepaymentsAccount = 3,
+    kFeesAccount = 4,
+    kShare1WithdrawalsAccount = 5,
+    kShare2WithdrawalsAccount = 6,
+    kLoansIssuedAccount = 7,
+    kLoanInterestAccount = 8,
+    kUndividedEarningsAccount = kCapitalStart,
+};
+
 inline constexpr int kUserSlots = 15;
 
 // Byte 50 of syslog.d32 (the 30th character of the first record's Description) waives the

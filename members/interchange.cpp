@@ -161,6 +161,8 @@ int ExportMembers(RunState& s, std::string& text) {
 
 ImportResult ImportMembers(RunState& s, std::string_view text, int maxMember) {
     ImportResult result;
+    result.opened = OpenFileSet(s, kUpdate);
+    if (!result.opened) return result;
     BeginRun(s);
     std::int32_t count = MemberCount(s);
     const auto stop = [&](std::string message) {

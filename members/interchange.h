@@ -35,15 +35,16 @@ int ExportMembers(RunState& state, std::string& text);
 inline constexpr int kMaxMemberNumber = 99999;
 
 struct ImportResult {
+    bool opened = false;    // false: the open has said why the import cannot start
     std::string message;    // what the user is told
     int accepted = 0;       // lines whose member was written
     bool stopped = false;   // a line stopped the import with one of its three messages
     UpdateOutcome outcome;  // how the update run ended
 };
 
-// Creates members from the lines of `text` with the file set open for update, and closes
-// it: the members of the lines before a refused line are kept, the rest of the text is not
-// read. A member number above `maxMember` is refused as invalid.
+// Opens the file set for update, creates members from the lines of `text` and closes it: the
+// members of the lines before a refused line are kept, the rest of the text is not read. A member
+// number above `maxMember` is refused as invalid.
 ImportResult ImportMembers(RunState& state, std::string_view text,
                            int maxMember = kMaxMemberNumber);
 

@@ -85,7 +85,7 @@ BatchCheck CheckMemberBatch(RunState& s, double today) {
         ++result.count;
         std::string code = " ";
         const int type = t.TransType;
-        if (AmountFits(t.Amount)) result.value += type <= 4 ? +t.Amount : -t.Amount;
+        if (AmountFits(t.Amount)) result.value += type <= kFee ? +t.Amount : -t.Amount;
         s.RecordNo = MemberRecordNo(t.MemberNo);
         const bool member = t.MemberNo >= 1 && ReadMember(s) == kMemberRecordSize;
         if (!EntryDateReadable(t.Date) || t.Date < StoredDate(s.System.LastPeriodEndDate) ||
@@ -105,7 +105,7 @@ BatchCheck CheckMemberBatch(RunState& s, double today) {
                 ++result.errors;
             }
         }
-        if (type < 1 || type > 7) {
+        if (type < kFirstKeyedType || type > kLastKeyedType) {
             code = "TYPE";
             ++result.errors;
         }
@@ -232,6 +232,8 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
 
 MemberPosting PostMemberBatch(RunState& s) {
     MemberPosting run;
+    run.opened = OpenFileSet(s, kUpdate);
+    if (!run.opened) return run;
     const std::string batchPath = MemberBatchPath(s);
     const auto refuse = [&](const std::string& why) {
         CloseFileSet(s, kUpdate);

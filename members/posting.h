@@ -53,13 +53,14 @@ void PostMemberTransaction(RunState& state, TypeAmounts& totals, PostingLogs& lo
                            std::vector<std::string>& lines);
 
 struct MemberPosting {
+    bool opened = false;             // false: the open has said why the run cannot start
     std::string refused;             // why the run did not start ("No data", ...), or ""
     UpdateOutcome outcome;           // how the run ended when it started
     std::vector<std::string> lines;  // the posting report (report 22), total line included
     double total = 0;                // receipts less payments
 };
 
-// Posts the whole batch with the file set open for update, and closes the set: the run is
+// Opens the file set for update, posts the whole batch and closes the set: the run is
 // committed whole (batch deleted, safety copy taken) or not at all.
 MemberPosting PostMemberBatch(RunState& state);
 

@@ -109,6 +109,8 @@ NominalTotal TotalNominalBatch(RunState& s) {
 
 NominalPosting PostNominalBatch(RunState& s) {
     NominalPosting run;
+    run.opened = OpenFileSet(s, kUpdate);
+    if (!run.opened) return run;
     const std::string batchPath = NominalBatchPath(s);
     const auto refuse = [&](const std::string& why) {
         CloseFileSet(s, kUpdate);

@@ -32,11 +32,12 @@ struct NominalTotal {
 NominalTotal TotalNominalBatch(RunState& state);
 
 struct NominalPosting {
+    bool opened = false;  // false: the open has said why the run cannot start
     std::string refused;  // why the run did not start, or ""
     UpdateOutcome outcome;
     double bank = 0;  // the run's effect on the bank (account 0)
 };
-// Posts the batch with the file set open for update and closes the set: whole or not at all.
+// Opens the file set for update, posts the batch and closes the set: whole or not at all.
 NominalPosting PostNominalBatch(RunState& state);
 
 }  // namespace tessary

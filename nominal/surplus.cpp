@@ -13,7 +13,8 @@ double YearMovement(const std::vector<NominalAccountRecord>& accounts, int n) {
 }  // namespace
 
 double YearSurplus(const std::vector<NominalAccountRecord>& accounts) {
-    double surplus = YearMovement(accounts, 4) + YearMovement(accounts, 8);
+    double surplus =
+        YearMovement(accounts, kFeesAccount) + YearMovement(accounts, kLoanInterestAccount);
     for (int n = kIncomeStart; n < kExpenditureStart; ++n) surplus += YearMovement(accounts, n);
     for (int n = kExpenditureStart; n < kNominalAccountCount; ++n) {
         surplus -= YearMovement(accounts, n);

@@ -137,10 +137,10 @@ DividendRun AllocateDividend(RunState& s, const std::string& pattern, double rat
     if (!ledger) {
         FailRun(s, EBADMSG);  // a ledger without account 80 is not written from nothing
     } else {
-        for (int account : {kShare1ControlAccount, kUndividedEarningsAccount}) {
+        for (int account : {kShare1DepositsAccount, kUndividedEarningsAccount}) {
             NominalAccountRecord& a = accounts[static_cast<std::size_t>(account)];
             a.Balance =
-                account == kShare1ControlAccount ? a.Balance + run.total : a.Balance - run.total;
+                account == kShare1DepositsAccount ? a.Balance + run.total : a.Balance - run.total;
             WriteData(s, DataFile::NomAcc,
                       static_cast<std::uint64_t>(account) * sizeof(NominalAccountRecord),
                       RecordBytes(a), sizeof a);

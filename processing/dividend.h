@@ -15,9 +15,6 @@ namespace tessary {
 
 inline constexpr const char* kMsgNoDividends = "No Dividends have been Earned";
 inline constexpr const char* kMsgDividendTooLarge = "Dividend exceeds undivided earnings ?";
-// The account the dividend is paid from, and the Share 1 deposits control account it goes to.
-inline constexpr int kUndividedEarningsAccount = kCapitalStart;
-inline constexpr int kShare1ControlAccount = 1;
 
 struct DividendCheck {
     bool opened = false;  // false: the open said why

@@ -56,20 +56,18 @@ void ExportMembersCommand(App& app) {
 
 void ImportMembersCommand(App& app) {
     RunState& s = app.state;
-    if (!OpenFileSet(s, kUpdate)) return;
     const std::optional<std::string> path = app.ui.services().OpenFileDialog(ReadDialog());
     std::string text;
     if (!path) {
-        CloseFileSet(s, kUpdate);
         app.ui.Show(app.main());
         return;
     }
     if (ReadWholeFile(*path, text) != 0) {
-        CloseFileSet(s, kUpdate);
         Tell(app, *path + " not found");
         return;
     }
-    Tell(app, ImportMembers(s, text).message);
+    const ImportResult result = ImportMembers(s, text);
+    if (result.opened) Tell(app, result.message);
 }
 
 void ReadTransactionsCommand(App& app) {

@@ -43,11 +43,9 @@ void PostTransactions(App& app) {
         m.Lm.caption = "Please check transactions first";
         return;
     }
-    if (!m.AskQuestion(m.Lm.caption, "Post Members Transactions ? " + s.UserCode) ||
-        !OpenFileSet(s, kUpdate)) {
-        return;
-    }
+    if (!m.AskQuestion(m.Lm.caption, "Post Members Transactions ? " + s.UserCode)) return;
     const MemberPosting run = PostMemberBatch(s);
+    if (!run.opened) return;
     if (!run.refused.empty()) {
         if (run.refused == kMsgRecheck) s.BatchChecked = false;
         m.EnableMenus(true);

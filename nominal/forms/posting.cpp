@@ -46,13 +46,17 @@ void PostNominalTransactions(App& app) {
         return;
     }
     const bool post = m.AskQuestion("Post Nominal Transactions ? " + s.UserCode, "");
-    if (!post || !OpenFileSet(s, kUpdate)) {
-        if (!post) m.ClearPrompt();
+    if (!post) {
+        m.ClearPrompt();
+        m.EnableMenus(true);
+        return;
+    }
+    const NominalPosting run = PostNominalBatch(s);
+    if (!run.opened) {
         m.EnableMenus(true);
         return;
     }
     m.ClearPrompt();
-    const NominalPosting run = PostNominalBatch(s);
     if (run.refused == kMsgRetotal) s.BatchChecked = false;
     m.Lm.caption = !run.refused.empty() ? run.refused
                    : run.outcome.ok()   ? "Posting Completed"

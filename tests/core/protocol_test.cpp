@@ -43,7 +43,7 @@ TEST(Protocol, EachPostingTypeFeedsAControlAccountOfItsOwn) {
     EXPECT_EQ(seen.size(), std::size(accounts));
     EXPECT_FALSE(seen.contains(kBankAccount));
     // Dividends and unknown types go to no control account.
-    for (int type : {kDividendShares, 0, -1, 10}) EXPECT_EQ(ControlAccount(type), -1) << type;
+    for (int type : {int{kDividendShares}, 0, -1, 10}) EXPECT_EQ(ControlAccount(type), -1) << type;
 }
 
 TEST(Protocol, ListingCodesTitleTheirListings) {

@@ -46,10 +46,7 @@ class Interchange : public DataFolderTest {
         EXPECT_EQ(ExportMembers(state, text), 0);
         return text;
     }
-    ImportResult Import(std::string_view text) {
-        EXPECT_TRUE(OpenFileSet(state, kUpdate));
-        return ImportMembers(state, text);
-    }
+    ImportResult Import(std::string_view text) { return ImportMembers(state, text); }
     int MemberCountOnDisc() {
         return static_cast<int>(ReadBytes(Data("memacc.d32")).size() / kMemberRecordSize);
     }

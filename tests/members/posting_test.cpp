@@ -37,10 +37,7 @@ class Posting : public DataFolderTest {
         PutMember(n, m);
         return n;
     }
-    void Post() {
-        ASSERT_TRUE(OpenFileSet(state, kUpdate));
-        run = PostMemberBatch(state);
-    }
+    void Post() { run = PostMemberBatch(state); }
     BatchCheck Check() { return CheckMemberBatch(state, Day("08/12/2026")); }
     MemberPosting run;
     std::vector<std::pair<int, double>> LoggedSplits() {

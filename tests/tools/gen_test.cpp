@@ -187,8 +187,9 @@ TEST_F(Generator, MembersAreWellFormedAndTheBatchChecksCleanAndPostsWithinBalanc
     EXPECT_EQ(check.count, 400);
     EXPECT_EQ(check.errors, 0);
     // The system record must vouch for the empty logs, or the folder would not open.
-    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
-    EXPECT_TRUE(PostMemberBatch(app->state).outcome.ok());
+    const MemberPosting posting = PostMemberBatch(app->state);
+    ASSERT_TRUE(posting.opened);
+    EXPECT_TRUE(posting.outcome.ok());
     EXPECT_FALSE(fs::exists(Data("ADMMEM.t32")));
     EXPECT_FALSE(Records<MemberLogEntry>("memlog.d32").empty());
     for (const MemberRecord& m : Records<MemberRecord>("memacc.d32")) {
@@ -408,10 +409,11 @@ TEST_F(Generator, HistoryLedgerBalancesOpensForUpdateAndPostsAsUsual) {
     // The consistency total vouches for the logs, so the folder opens without a restore
     // offer, and the batch after the history checks clean and posts.
     EXPECT_EQ(CheckMemberBatch(app->state, app->Today()).errors, 0);
-    ASSERT_TRUE(OpenFileSet(app->state, kUpdate));
-    EXPECT_EQ(app->state.System.PeriodNumber, 12);
     const auto logged = Records<MemberLogEntry>("memlog.d32").size();
-    EXPECT_TRUE(PostMemberBatch(app->state).outcome.ok());
+    const MemberPosting posting = PostMemberBatch(app->state);
+    ASSERT_TRUE(posting.opened);
+    EXPECT_EQ(app->state.System.PeriodNumber, 12);
+    EXPECT_TRUE(posting.outcome.ok());
     EXPECT_GT(Records<MemberLogEntry>("memlog.d32").size(), logged);
     t = TrialTotals(Records<NominalAccountRecord>("nomacc.d32"));
     EXPECT_NEAR(t.debit, t.credit, 0.005);
