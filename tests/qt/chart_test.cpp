@@ -57,7 +57,7 @@ std::vector<ui::Chart> ReportCharts() {
     const Ledger ledger = SmallLedger();
     return {DistributionOfLoansChart(DistributionOfLoansRows(members, kDefaultFromDate),
                                      kDefaultFromDate),
-            DelinquentLoansChart(DelinquentLoansRows(s, members)),
+            DelinquentLoansChart(DelinquentLoansRows(members, RatesOf(s.System), s.WorkingDate)),
             BudgetVariancesChart(BudgetVariancesRows(ledger, 6)),
             CashFlowChart(CashFlowRowsOf(ledger))};
 }

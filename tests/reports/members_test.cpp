@@ -71,10 +71,8 @@ TEST(MembersBalances, ListsTheTypesThatFitAndTotals) {
 }
 
 TEST(MembersLoans, ListsLoansWithArrearsInterestAndExposure) {
-    RunState state;
-    state.System.InterestMethod = 1;
-    state.WorkingDate = Day("01/03/2026");
-    const double loanDate = state.WorkingDate - 30;  // 4 weekly or 2 fortnightly instalments
+    const DayNumber today = Day("01/03/2026");
+    const double loanDate = today - 30;  // 4 weekly or 2 fortnightly instalments
 
     MemberRecord ann = Member("Ann Loan", "L1", 100, 0, 600);
     ann.LoanDate = loanDate;
@@ -98,20 +96,19 @@ TEST(MembersLoans, ListsLoansWithArrearsInterestAndExposure) {
     const std::vector<MemberRecord> members = {ann, Member("No Loan Nick", "L1", 20), zero, zed,
                                                other};
     LineCollector out;
-    MembersLoans(members, "L?", state, out.sink());
+    MembersLoans(members, "L?", Rates{.daily = 0, .monthly = true}, today, out.sink());
     ExpectReport(out.lines, "members_loans.txt");
 }
 
 TEST(MembersLoans, InterestAccruesToTheWorkingDate) {
-    RunState state;
-    state.System.InterestMethod = 2;
-    state.System.InterestRate = 1;  // percent a month: 12 a day on 36525
-    state.WorkingDate = Day("11/03/2026");
+    SystemRecord system;
+    system.InterestMethod = 2;
+    system.InterestRate = 1;  // percent a month: 12 a day on 36525
     MemberRecord m = Member("Daily", "", 0, 0, 36525);
     m.LastPayDate = Day("01/03/2026");
     m.InterestDue = 0.5;
     LineCollector out;
-    MembersLoans({m}, "", state, out.sink());
+    MembersLoans({m}, "", RatesOf(system), Day("11/03/2026"), out.sink());
     ASSERT_EQ(out.lines.size(), 3u);
     EXPECT_EQ(out.lines[0],
               "    1 Daily                    0        0.00    36525.00   120.50    36645.50");
