@@ -114,6 +114,32 @@ TEST(MembersLoans, InterestAccruesToTheWorkingDate) {
               "    1 Daily                    0        0.00    36525.00   120.50    36645.50");
 }
 
+TEST(MembersLoans, ExposureIsTheDebtBeyondBothShareAccounts) {
+    // Interest as stored; exposure = interest + loan - Share 1 - Share 2, never below nothing.
+    const struct {
+        double share1, share2, loan, interest, exposure;
+    } kCases[] = {
+        {120.37, 245.19, 812.64, 7.43, 454.51},  // both accounts count against the debt
+        {15.08, 377.82, 509.16, 2.71, 118.97},   // Share 2 the larger
+        {310.55, 402.18, 655.91, 3.27, 0},       // covered only with Share 2
+    };
+    std::vector<MemberRecord> members;
+    for (const auto& c : kCases) {
+        MemberRecord m = Member("Borrower", "L1", c.share1, c.share2, c.loan);
+        m.InterestDue = c.interest;
+        members.push_back(m);
+    }
+    const ReportRows report =
+        MembersLoansRows(members, "", Rates{.daily = 0, .monthly = true}, Day("01/03/2026"));
+    ASSERT_EQ(report.rows.size(), std::size(kCases) + 2);
+    double total = 0;
+    for (std::size_t i = 0; i < std::size(kCases); ++i) {
+        EXPECT_NEAR(report.rows[i].cells[6].value, kCases[i].exposure, 1e-9) << i;
+        total += kCases[i].exposure;
+    }
+    EXPECT_NEAR(report.rows.back().cells[4].value, total, 1e-9);
+}
+
 // Members transactions.
 
 ReportSelection Dates(const char* from, const char* to) {

@@ -3,6 +3,7 @@
 #include "reports/portfolio.h"
 
 #include "core/dates.h"
+#include "core/money.h"
 #include "members/loan.h"
 #include "reports/expected.h"
 #include "reports/ledgers.h"
@@ -67,6 +68,44 @@ TEST(PortfolioReports, DaysOverdueAndTheDelinquencyBands) {
                                                MonthlyLoan(800, 0, 200, today), MemberRecord{}};
     EXPECT_REPORT(Lines([&](const LineSink& o) { DelinquentLoans(members, rates, today, o); }),
                   "delinquent_loans.txt");
+}
+
+TEST(PortfolioReports, EachBandStartsAtItsBoundDay) {
+    // A weekly loan of 43.21 some repayments behind, so that it is `days` overdue: half a day
+    // past days - 1 repayment periods, clear of rounding either way.
+    const DayNumber today = Day("08/12/2026");
+    const Rates rates{.daily = 0, .monthly = true};
+    const auto overdue = [today](int days) {
+        constexpr double kRepayment = 43.21;
+        constexpr int kPeriodsDue = 60;
+        MemberRecord m;
+        m.Frequency.set("W");
+        m.Repayment = kRepayment;
+        m.LoanDate = today - kPeriodsDue * 7 - 1;
+        m.LoanAmount = 9876.54;
+        const double arrears = RoundMoney(kRepayment * (1 + (days - 0.5) / 7));
+        m.LoanBalance = m.LoanAmount - (kPeriodsDue * kRepayment - arrears);
+        m.Share1 = 1234.56;
+        return m;
+    };
+    const struct {
+        int days;
+        std::size_t band;
+    } kCases[] = {{29, 0}, {30, 1},  {31, 1},  {59, 1},  {60, 2},  {61, 2},  {89, 2}, {90, 3},
+                  {91, 3}, {179, 3}, {180, 4}, {181, 4}, {364, 4}, {365, 5}, {366, 5}};
+    for (const auto& c : kCases) {
+        const MemberRecord m = overdue(c.days);
+        ASSERT_EQ(DaysOverdue(m, rates, today), c.days);
+        const ReportRows report = RowsOf(DelinquentLoansRows({m}, rates, today));
+        ASSERT_EQ(report.rows.size(), 7u);
+        for (std::size_t b = 0; b < 6; ++b) {
+            const std::vector<Cell>& cells = report.rows[b].cells;
+            const bool here = b == c.band;
+            EXPECT_EQ(cells[1].count, here ? 1 : 0) << c.days << " days, band " << b;
+            EXPECT_NEAR(cells[2].value, here ? LoanArrears(m, rates, today) : 0, 1e-9) << c.days;
+            EXPECT_NEAR(cells[4].value, here ? m.LoanBalance - m.Share1 : 0, 1e-9) << c.days;
+        }
+    }
 }
 
 TEST(PortfolioReports, InsuranceAgainstGeneralAndPersonalLimits) {
