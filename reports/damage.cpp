@@ -132,9 +132,9 @@ void AddDamagedRecords(const std::vector<std::string>& names, ReportRows& rows) 
     if (names.empty()) return;
     rows.Blank();
     for (const std::string& name : names)
-        rows.Add(RowKind::Note, "Damaged record: %s", {Cell::Of(name)});
+        rows.Add(RowKind::Note, "Damaged record: %s", {Cell::Text(name)});
     rows.Add(RowKind::Note, "Damaged amounts show as %s and are left out of every total.",
-             {Cell::Of(kDamagedAmount)});
+             {Cell::Text(kDamagedAmount)});
 }
 
 void WriteDamagedRecords(const std::vector<std::string>& names, const LineSink& out) {

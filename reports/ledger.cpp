@@ -44,13 +44,13 @@ struct Statement {
     // The amount stands under the column of its section, whatever its sign.
     void Debit(const std::string& text, double amount) {
         if (IsZeroMoney(amount)) return;
-        rows.Add(RowKind::Detail, "%-24s  %11f", {Cell::Of(text), Cell::Amount(amount)});
+        rows.Add(RowKind::Detail, "%-24s  %11f", {Cell::Text(text), Cell::Amount(amount)});
         AddToTotal(first, amount);
     }
     void Credit(const std::string& text, double amount) {
         if (IsZeroMoney(amount)) return;
         rows.Add(RowKind::Detail, "%-24s                 %11f",
-                 {Cell::Of(text), Cell::Amount(amount)});
+                 {Cell::Text(text), Cell::Amount(amount)});
         AddToTotal(second, amount);
     }
     void PeriodYear(const std::string& text, double year, double period) {
@@ -58,7 +58,7 @@ struct Statement {
         AddToTotal(first, period);
         AddToTotal(second, year);
         rows.Add(RowKind::Detail, "%-24s   %11f   %11f",
-                 {Cell::Of(text), Cell::Amount(period), Cell::Amount(year)});
+                 {Cell::Text(text), Cell::Amount(period), Cell::Amount(year)});
     }
     // Accounts from..to-1 under their names, by period and year movement.
     void PeriodYearRange(const Ledger& a, int from, int to) {
@@ -75,7 +75,7 @@ struct Statement {
     // A total or result by period and year under its label.
     void PeriodYearResult(std::string_view label, double period, double year) {
         rows.Add(RowKind::Total, "%-27s%11f   %11f",
-                 {Cell::Of(label), Cell::Amount(period), Cell::Amount(year)});
+                 {Cell::Text(label), Cell::Amount(period), Cell::Amount(year)});
     }
 };
 
@@ -138,12 +138,12 @@ void VarianceSection(const Ledger& a, int from, int to, int periodNumber, bool i
 void AddVariance(const VarianceRow& row, ReportRows& rows) {
     if (row.account < 0) {
         rows.Add(RowKind::Total, "%-28s %11f %11f %11f %11f",
-                 {Cell::Of(row.name), Cell::Amount(row.actual), Cell::Amount(row.budgetToDate),
+                 {Cell::Text(row.name), Cell::Amount(row.actual), Cell::Amount(row.budgetToDate),
                   Cell::Percent(row.variance), Cell::Amount(row.left)});
     } else {
         rows.Add(
             RowKind::Detail, "%3d %-24s %11f %11f %11f %11f",
-            {Cell::Count(row.account), Cell::Of(row.name), Cell::Amount(row.actual),
+            {Cell::Count(row.account), Cell::Text(row.name), Cell::Amount(row.actual),
              Cell::Amount(row.budgetToDate), Cell::Percent(row.variance), Cell::Amount(row.left)});
     }
 }
@@ -165,12 +165,12 @@ ReportRows NominalAccountListRows(const Ledger& accounts) {
         for (const auto& section : kSections) {
             if (section.start != n) continue;
             if (n != kFixedAssetsStart) rows.Blank();
-            rows.Add(RowKind::Heading, "     %s", {Cell::Of(section.heading)});
+            rows.Add(RowKind::Heading, "     %s", {Cell::Text(section.heading)});
         }
         const NominalAccountRecord& r = Account(accounts, n);
         if (r.AccountName.empty()) continue;
         rows.Add(RowKind::Detail, "%-3s  %-24s    %11f",
-                 {Cell::Count(n), Cell::Of(r.AccountName.view()), Cell::Amount(r.Budget)});
+                 {Cell::Count(n), Cell::Text(r.AccountName.view()), Cell::Amount(r.Budget)});
     }
     return rows;
 }
@@ -197,9 +197,9 @@ ReportRows NominalTransactionsRows(const Ledger& accounts, const std::vector<Nom
         if (e.Date < selection.fromDate || e.Date > selection.toDate) continue;
         // The bank's own entries show no account number.
         rows.Add(RowKind::Detail, "%-10s %-3s %3s %-30s %11f %11f",
-                 {Cell::Date(e.Date), Cell::Of(e.UserCode.view()),
+                 {Cell::Date(e.Date), Cell::Text(e.UserCode.view()),
                   e.AccountNo == kBankAccount ? Cell{} : Cell::Count(e.AccountNo),
-                  Cell::Of(e.Narrative.view()), Cell::Amount(amount), Cell::Amount(running)});
+                  Cell::Text(e.Narrative.view()), Cell::Amount(amount), Cell::Amount(running)});
     }
     return rows;
 }
@@ -363,7 +363,7 @@ ReportRows RowsOf(const CashFlowRows& flow) {
                         flow.receiptsTotal.year - flow.paymentsTotal.year);
     st.Blank();
     rows.Add(RowKind::Total, "%-27s%11f",
-             {Cell::Of("CURRENT CASH"), Cell::Amount(flow.currentCash)});
+             {Cell::Text("CURRENT CASH"), Cell::Amount(flow.currentCash)});
     return rows;
 }
 

@@ -60,7 +60,7 @@ ReportRows MembersBalancesRows(const std::vector<MemberRecord>& members,
         if (!closed) ++count;
         rows.Add(
             RowKind::Detail, "%5d %-23s %11f %11f %11f %11f",
-            {Cell::Count(number), Cell::Of(m.Name.view().substr(0, 23)), Cell::Amount(m.Share1),
+            {Cell::Count(number), Cell::Text(m.Name.view().substr(0, 23)), Cell::Amount(m.Share1),
              Cell::Amount(m.Share2), Cell::Amount(m.LoanBalance), Cell::Amount(free)});
     }
     rows.Blank();
@@ -101,9 +101,9 @@ ReportRows MembersLoansRows(const std::vector<MemberRecord>& members, std::strin
         AddToTotal(interestTotal, interest);
         AddToTotal(exposureTotal, exposure);
         rows.Add(RowKind::Detail, "%5d %-22s %3d %11f %11f %8f %11f",
-                 {Cell::Count(number), Cell::Of(m.Name.view().substr(0, 22)), Cell::Count(missing),
-                  Cell::Amount(arrears), Cell::Amount(m.LoanBalance), Cell::Amount(interest),
-                  Cell::Amount(exposure)});
+                 {Cell::Count(number), Cell::Text(m.Name.view().substr(0, 22)),
+                  Cell::Count(missing), Cell::Amount(arrears), Cell::Amount(m.LoanBalance),
+                  Cell::Amount(interest), Cell::Amount(exposure)});
     }
     rows.Blank();
     rows.Add(RowKind::Total, "%5d  Loans              Totals %11f %11f %8f %11f",
@@ -137,9 +137,9 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
     };
     out({RowKind::Blank, {}, {}});
     add(RowKind::Heading, "%-30s   Member Number %d",
-        {Cell::Of(m.Name.view()), Cell::Count(number)});
+        {Cell::Text(m.Name.view()), Cell::Count(number)});
     for (const auto* address : {&m.Address1, &m.Address2, &m.Address3, &m.Address4, &m.Address5})
-        add(RowKind::Heading, "%s", {Cell::Of(address->view())});
+        add(RowKind::Heading, "%s", {Cell::Text(address->view())});
 
     double share1 = 0, share2 = 0, loan = 0;
     AddToTotal(share1, m.YearStartShare1);
@@ -261,7 +261,7 @@ void MembersTransactionsRows(const std::vector<MemberRecord>& members,
 
     Row entry{RowKind::Detail,
               {},
-              {Cell::Date(0), Cell::Of(""), Cell::Of(""), Cell::Amount(0), Cell::Amount(0)}};
+              {Cell::Date(0), Cell::Text(""), Cell::Text(""), Cell::Amount(0), Cell::Amount(0)}};
     for (std::size_t offset = 0; offset < membersInRange; ++offset) {
         const std::size_t firstOfBlock = blockFirst[offset / kBlockSize];
         // A block without any entries has no first entry to judge by: its members show their
@@ -301,15 +301,15 @@ ReportRows TransactionSummaryRows(const std::vector<MemberLogEntry>& memberLog,
         if (e.TransType >= 1 && e.TransType <= 9) AddToTotal(byType[e.TransType], e.Amount);
     }
     const Cell fromCell =
-        fromDate == kDefaultFromDate ? Cell::Of("Year Start") : Cell::Date(fromDate);
-    const Cell toCell = toDate == kDefaultToDate ? Cell::Of("Year End") : Cell::Date(toDate);
+        fromDate == kDefaultFromDate ? Cell::Text("Year Start") : Cell::Date(fromDate);
+    const Cell toCell = toDate == kDefaultToDate ? Cell::Text("Year End") : Cell::Date(toDate);
     // Two labelled amounts side by side, or one.
     const auto pair = [&rows](std::string_view left, double a, std::string_view right, double b) {
         rows.Add(RowKind::Detail, "%-21s%11f   %-24s%11f",
-                 {Cell::Of(left), Cell::Amount(a), Cell::Of(right), Cell::Amount(b)});
+                 {Cell::Text(left), Cell::Amount(a), Cell::Text(right), Cell::Amount(b)});
     };
     const auto one = [&rows](RowKind kind, std::string_view label, double a) {
-        rows.Add(kind, "%-21s%11f", {Cell::Of(label), Cell::Amount(a)});
+        rows.Add(kind, "%-21s%11f", {Cell::Text(label), Cell::Amount(a)});
     };
     rows.Blank();
     rows.Add(RowKind::Heading, "                From  %s   To  %s", {fromCell, toCell});
@@ -356,8 +356,8 @@ ReportRows MembersDataRows(const std::vector<MemberRecord>& members) {
         ++number;
         rows.Add(
             RowKind::Detail, "%5d %-30s %-8s   %-16s %s",
-            {Cell::Count(number), Cell::Of(m.Name.view()), Cell::Of(m.MemberType.view()),
-             Cell::Of(m.Phone.view()), m.LoanNumber != 0 ? Cell::Count(m.LoanNumber) : Cell{}});
+            {Cell::Count(number), Cell::Text(m.Name.view()), Cell::Text(m.MemberType.view()),
+             Cell::Text(m.Phone.view()), m.LoanNumber != 0 ? Cell::Count(m.LoanNumber) : Cell{}});
     }
     return rows;
 }

@@ -69,7 +69,7 @@ ReportRows RowsOf(const LoanDistribution& bands, DayNumber fromDate) {
     for (std::size_t b = 0; b < bands.size(); ++b) {
         rows.Add(
             RowKind::Detail, "%s%5d  %11f",
-            {Cell::Of(kSizeBands[b]), Cell::Count(bands[b].count), Cell::Amount(bands[b].total)});
+            {Cell::Text(kSizeBands[b]), Cell::Count(bands[b].count), Cell::Amount(bands[b].total)});
         count += bands[b].count;
         sum += bands[b].total;
     }
@@ -129,7 +129,7 @@ ReportRows RowsOf(const Delinquency& bands) {
     for (std::size_t b = 0; b < bands.size(); ++b) {
         rows.Add(
             RowKind::Detail, "%s%5d %11f %11f   %11f",
-            {Cell::Of(kAgeBands[b]), Cell::Count(bands[b].count), Cell::Amount(bands[b].arrears),
+            {Cell::Text(kAgeBands[b]), Cell::Count(bands[b].count), Cell::Amount(bands[b].arrears),
              Cell::Amount(bands[b].value), Cell::Amount(bands[b].net)});
         total.count += bands[b].count;
         total.arrears += bands[b].arrears;
@@ -188,7 +188,7 @@ struct Exposure {
                  "Accounts exceeding a personal limit    Number %5d    Balance %11f",
                  {Cell::Count(personal), Cell::Amount(overPersonal)});
         const auto line = [&rows](const std::string& label, double amount) {
-            rows.Add(RowKind::Total, "%-63s%11f", {Cell::Of(label), Cell::Amount(amount)});
+            rows.Add(RowKind::Total, "%-63s%11f", {Cell::Text(label), Cell::Amount(amount)});
         };
         line("Total " + w + " not insurable", overGeneral + overPersonal);
         line("Total " + w, total);
@@ -222,8 +222,8 @@ ReportRows SystemControlRows(const std::vector<SyslogRecord>& log, DayNumber fro
     for (const SyslogRecord& r : log) {
         if (r.Date < fromDate || r.Date > toDate) continue;
         rows.Add(RowKind::Detail, "%-10s %-3s %-30s %11f",
-                 {Cell::Date(r.Date), Cell::Of(r.UserCode.view()), Cell::Of(r.Description.view()),
-                  Cell::Amount(r.Amount)});
+                 {Cell::Date(r.Date), Cell::Text(r.UserCode.view()),
+                  Cell::Text(r.Description.view()), Cell::Amount(r.Amount)});
     }
     return rows;
 }

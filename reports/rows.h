@@ -23,7 +23,7 @@ struct Cell {
     double value = 0;     // Amount, Percent, or the day number of a Date
     long long count = 0;  // Count
 
-    static Cell Of(std::string_view text) { return {Kind::Text, std::string(text)}; }
+    static Cell Text(std::string_view text) { return {Kind::Text, std::string(text)}; }
     static Cell Amount(double amount) { return {Kind::Amount, {}, amount}; }
     static Cell Percent(double percent) { return {Kind::Percent, {}, percent}; }
     static Cell Count(long long n) { return {Kind::Count, {}, 0, n}; }
@@ -47,7 +47,7 @@ struct ReportRows {
         rows.push_back({kind, layout, cells});
     }
     // A row of one text, as it stands.
-    void Line(RowKind kind, std::string_view text) { Add(kind, "%s", {Cell::Of(text)}); }
+    void Line(RowKind kind, std::string_view text) { Add(kind, "%s", {Cell::Text(text)}); }
     void Blank() { rows.push_back({RowKind::Blank, {}, {}}); }
     void PageBreak() { rows.push_back({RowKind::PageBreak, {}, {}}); }
 };
