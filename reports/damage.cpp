@@ -128,12 +128,19 @@ void NoteDamage(const SystemRecord& system, std::vector<std::string>& names) {
         system, kSystemFields, [] { return std::string("set-up record"); }, names);
 }
 
-void WriteDamagedRecords(const std::vector<std::string>& names, const LineSink& out) {
+void AddDamagedRecords(const std::vector<std::string>& names, ReportRows& rows) {
     if (names.empty()) return;
-    out("");
-    for (const std::string& name : names) out("Damaged record: " + name);
-    out("Damaged amounts show as " + std::string(kDamagedAmount) +
-        " and are left out of every total.");
+    rows.Blank();
+    for (const std::string& name : names)
+        rows.Add(RowKind::Note, "Damaged record: %s", {Cell::Text(name)});
+    rows.Add(RowKind::Note, "Damaged amounts show as %s and are left out of every total.",
+             {Cell::Text(kDamagedAmount)});
+}
+
+void WriteDamagedRecords(const std::vector<std::string>& names, const LineSink& out) {
+    ReportRows rows;
+    AddDamagedRecords(names, rows);
+    RenderText(rows, out);
 }
 
 }  // namespace tessary

@@ -10,6 +10,7 @@
 
 #include "core/records.h"
 #include "reports/report.h"
+#include "reports/rows.h"
 
 namespace tessary {
 
@@ -26,8 +27,10 @@ void NoteDamage(const std::vector<NominalLogEntry>& log, std::vector<std::string
 void NoteDamage(const std::vector<SyslogRecord>& log, std::vector<std::string>& names);
 void NoteDamage(const SystemRecord& system, std::vector<std::string>& names);
 
-// The end of a report on damaged data: an empty line, "Damaged record: " and the name for
+// The end of a report on damaged data: an empty row, "Damaged record: " and the name for
 // each, and how their amounts were treated. Nothing when `names` is empty.
+void AddDamagedRecords(const std::vector<std::string>& names, ReportRows& rows);
+// The same as text.
 void WriteDamagedRecords(const std::vector<std::string>& names, const LineSink& out);
 
 }  // namespace tessary

@@ -30,68 +30,79 @@ std::string Name(const Ledger& a, int n) {
     return Account(a, n).AccountName.str();
 }
 
-// The two running totals the statements' line writers share: debit and credit in the trial
+// The two running totals the statements' row writers share: debit and credit in the trial
 // balance and balance sheet, period and year in profit and loss and cash flow.
 struct Statement {
-    const LineSink& out;
+    ReportRows& rows;
     double first = 0;
     double second = 0;
 
     void Clear() { first = second = 0; }
-    void Text(std::string_view line) const { out(line); }
+    void Heading(std::string_view text) { rows.Line(RowKind::Heading, text); }
+    void Blank() { rows.Blank(); }
 
     // The amount stands under the column of its section, whatever its sign.
     void Debit(const std::string& text, double amount) {
         if (IsZeroMoney(amount)) return;
-        out(PadRight(text, 24) + "  " + Money11(amount));
+        rows.Add(RowKind::Detail, "%-24s  %11f", {Cell::Text(text), Cell::Amount(amount)});
         AddToTotal(first, amount);
     }
     void Credit(const std::string& text, double amount) {
         if (IsZeroMoney(amount)) return;
-        out(PadRight(text, 24) + "                 " + Money11(amount));
+        rows.Add(RowKind::Detail, "%-24s                 %11f",
+                 {Cell::Text(text), Cell::Amount(amount)});
         AddToTotal(second, amount);
     }
     void PeriodYear(const std::string& text, double year, double period) {
         if (IsZeroMoney(year) && IsZeroMoney(period)) return;
         AddToTotal(first, period);
         AddToTotal(second, year);
-        out(PadRight(text, 24) + "   " + Money11(period) + "   " + Money11(year));
+        rows.Add(RowKind::Detail, "%-24s   %11f   %11f",
+                 {Cell::Text(text), Cell::Amount(period), Cell::Amount(year)});
     }
     // Accounts from..to-1 under their names, by period and year movement.
     void PeriodYearRange(const Ledger& a, int from, int to) {
         for (int n = from; n < to; ++n)
             PeriodYear(Name(a, n), YearMovement(a, n), PeriodMovement(a, n));
     }
-    void Totals() { out("Totals                    " + Money11(first) + "    " + Money11(second)); }
-    void PeriodYearTotal(const char* label) {
-        out(PadRight(label, 27) + Money11(first) + "   " + Money11(second));
+    // After an empty row, as both statements end.
+    void Totals() {
+        rows.Blank();
+        rows.Add(RowKind::Total, "Totals                    %11f    %11f",
+                 {Cell::Amount(first), Cell::Amount(second)});
+    }
+    void PeriodYearTotal(std::string_view label) { PeriodYearResult(label, first, second); }
+    // A total or result by period and year under its label.
+    void PeriodYearResult(std::string_view label, double period, double year) {
+        rows.Add(RowKind::Total, "%-27s%11f   %11f",
+                 {Cell::Text(label), Cell::Amount(period), Cell::Amount(year)});
     }
 };
 
 // The assets, liabilities and capital the trial balance and the balance sheet share.
 void BalanceSection(const Ledger& a, Statement& st) {
     st.Clear();
-    st.Text("");
-    st.Text("FIXED ASSETS");
+    st.Blank();
+    st.Heading("FIXED ASSETS");
     for (int n = kFixedAssetsStart; n < kCurrentAssetsStart; ++n)
         st.Debit(Name(a, n), Balance(a, n));
-    st.Text("");
-    st.Text("CURRENT ASSETS");
+    st.Blank();
+    st.Heading("CURRENT ASSETS");
     st.Debit("Loan Account", Balance(a, 7) - Balance(a, 3));
     st.Debit("Cash", Balance(a, kBankAccount));
     for (int n = kCurrentAssetsStart; n < kCurrentLiabilitiesStart; ++n) {
         st.Debit(Name(a, n), Balance(a, n));
     }
-    st.Text("");
-    st.Text("CURRENT LIABILITIES");
+    st.Blank();
+    st.Heading("CURRENT LIABILITIES");
     for (int n = kCurrentLiabilitiesStart; n < kCapitalStart; ++n)
         st.Credit(Name(a, n), Balance(a, n));
-    st.Text("");
-    st.Text("CAPITAL");
+    st.Blank();
+    st.Heading("CAPITAL");
     st.Credit("Share 1 Account", Balance(a, 1) - Balance(a, 5));
     st.Credit("Share 2 Account", Balance(a, 2) - Balance(a, 6));
     for (int n = kCapitalStart; n < kIncomeStart; ++n) st.Credit(Name(a, n), Balance(a, n));
-    st.Text("");
+    st.Blank();
 }
 
 std::string Number3(int n) {
@@ -124,40 +135,53 @@ void VarianceSection(const Ledger& a, int from, int to, int periodNumber, bool i
     total = {-1, totalLabel, actuals, toDate, variance(actuals, toDate), budgets - actuals};
 }
 
-void WriteVariance(const VarianceRow& row, const LineSink& out) {
-    const std::string label = row.account < 0 ? PadRight(row.name, 28)
-                                              : Number3(row.account) + " " + PadRight(row.name, 24);
-    out(label + " " + Money11(row.actual) + " " + Money11(row.budgetToDate) + " " +
-        Money11(row.variance) + " " + Money11(row.left));
+void AddVariance(const VarianceRow& row, ReportRows& rows) {
+    if (row.account < 0) {
+        rows.Add(RowKind::Total, "%-28s %11f %11f %11f %11f",
+                 {Cell::Text(row.name), Cell::Amount(row.actual), Cell::Amount(row.budgetToDate),
+                  Cell::Percent(row.variance), Cell::Amount(row.left)});
+    } else {
+        rows.Add(
+            RowKind::Detail, "%3d %-24s %11f %11f %11f %11f",
+            {Cell::Count(row.account), Cell::Text(row.name), Cell::Amount(row.actual),
+             Cell::Amount(row.budgetToDate), Cell::Percent(row.variance), Cell::Amount(row.left)});
+    }
 }
 
 }  // namespace
 
-void NominalAccountList(const Ledger& accounts, const LineSink& out) {
+ReportRows NominalAccountListRows(const Ledger& accounts) {
     static const struct {
         int start;
         const char* heading;
-    } kSections[] = {{kFixedAssetsStart, "     FIXED ASSETS"},
-                     {kCurrentAssetsStart, "     CURRENT ASSETS"},
-                     {kCurrentLiabilitiesStart, "     CURRENT LIABILITIES"},
-                     {kCapitalStart, "     CAPITAL"},
-                     {kIncomeStart, "     INCOME"},
-                     {kExpenditureStart, "     EXPENDITURE"}};
+    } kSections[] = {{kFixedAssetsStart, "FIXED ASSETS"},
+                     {kCurrentAssetsStart, "CURRENT ASSETS"},
+                     {kCurrentLiabilitiesStart, "CURRENT LIABILITIES"},
+                     {kCapitalStart, "CAPITAL"},
+                     {kIncomeStart, "INCOME"},
+                     {kExpenditureStart, "EXPENDITURE"}};
+    ReportRows rows;
     for (int n = kFixedAssetsStart; n < kNominalAccountCount; ++n) {
         for (const auto& section : kSections) {
             if (section.start != n) continue;
-            if (n != kFixedAssetsStart) out("");
-            out(section.heading);
+            if (n != kFixedAssetsStart) rows.Blank();
+            rows.Add(RowKind::Heading, "     %s", {Cell::Text(section.heading)});
         }
         const NominalAccountRecord& r = Account(accounts, n);
         if (r.AccountName.empty()) continue;
-        out(PadRight(std::to_string(n), 3) + "  " + PadRight(r.AccountName.str(), 24) + "    " +
-            Money11(r.Budget));
+        rows.Add(RowKind::Detail, "%-3s  %-24s    %11f",
+                 {Cell::Count(n), Cell::Text(r.AccountName.view()), Cell::Amount(r.Budget)});
     }
+    return rows;
 }
 
-void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEntry>& log,
-                         const ReportSelection& selection, const LineSink& out) {
+void NominalAccountList(const Ledger& accounts, const LineSink& out) {
+    RenderText(NominalAccountListRows(accounts), out);
+}
+
+ReportRows NominalTransactionsRows(const Ledger& accounts, const std::vector<NominalLogEntry>& log,
+                                   const ReportSelection& selection) {
+    ReportRows rows;
     const int chosen = selection.fromMember;
     double running = 0;
     AddToTotal(running, Account(accounts, chosen <= 0 ? kBankAccount : chosen).YearStartBalance);
@@ -171,10 +195,18 @@ void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEnt
         }
         AddToTotal(running, amount);  // entries outside the dates still move the balance
         if (e.Date < selection.fromDate || e.Date > selection.toDate) continue;
-        const std::string account = e.AccountNo == kBankAccount ? "   " : Number3(e.AccountNo);
-        out(PadRight(FormatDate(e.Date), 10) + " " + PadRight(e.UserCode.str(), 3) + " " + account +
-            " " + PadRight(e.Narrative.str(), 30) + " " + Money11(amount) + " " + Money11(running));
+        // The bank's own entries show no account number.
+        rows.Add(RowKind::Detail, "%-10s %-3s %3s %-30s %11f %11f",
+                 {Cell::Date(e.Date), Cell::Text(e.UserCode.view()),
+                  e.AccountNo == kBankAccount ? Cell{} : Cell::Count(e.AccountNo),
+                  Cell::Text(e.Narrative.view()), Cell::Amount(amount), Cell::Amount(running)});
     }
+    return rows;
+}
+
+void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEntry>& log,
+                         const ReportSelection& selection, const LineSink& out) {
+    RenderText(NominalTransactionsRows(accounts, log, selection), out);
 }
 
 BudgetVarianceRows BudgetVariancesRows(const Ledger& accounts, int periodNumber) {
@@ -186,17 +218,19 @@ BudgetVarianceRows BudgetVariancesRows(const Ledger& accounts, int periodNumber)
     return rows;
 }
 
-void WriteBudgetVariances(const BudgetVarianceRows& rows, const LineSink& out) {
-    out("INCOME");
-    for (const VarianceRow& row : rows.income) WriteVariance(row, out);
-    WriteVariance(rows.incomeTotal, out);
-    out("EXPENDITURE");
-    for (const VarianceRow& row : rows.expenditure) WriteVariance(row, out);
-    WriteVariance(rows.expenditureTotal, out);
+ReportRows RowsOf(const BudgetVarianceRows& variances) {
+    ReportRows rows;
+    rows.Line(RowKind::Heading, "INCOME");
+    for (const VarianceRow& row : variances.income) AddVariance(row, rows);
+    AddVariance(variances.incomeTotal, rows);
+    rows.Line(RowKind::Heading, "EXPENDITURE");
+    for (const VarianceRow& row : variances.expenditure) AddVariance(row, rows);
+    AddVariance(variances.expenditureTotal, rows);
+    return rows;
 }
 
 void BudgetVariances(const Ledger& accounts, int periodNumber, const LineSink& out) {
-    WriteBudgetVariances(BudgetVariancesRows(accounts, periodNumber), out);
+    RenderText(RowsOf(BudgetVariancesRows(accounts, periodNumber)), out);
 }
 
 Chart BudgetVariancesChart(const BudgetVarianceRows& rows) {
@@ -209,47 +243,62 @@ Chart BudgetVariancesChart(const BudgetVarianceRows& rows) {
     return chart;
 }
 
-void TrialBalance(const Ledger& a, const LineSink& out) {
-    Statement st{out};
+ReportRows TrialBalanceRows(const Ledger& a) {
+    ReportRows rows;
+    Statement st{rows};
     BalanceSection(a, st);
-    st.Text("INCOME");
+    st.Heading("INCOME");
     st.Credit(Name(a, 8), YearMovement(a, 8));
     st.Credit(Name(a, 4), YearMovement(a, 4));
     for (int n = kIncomeStart; n < kExpenditureStart; ++n)
         st.Credit(Name(a, n), YearMovement(a, n));
-    st.Text("");
-    st.Text("EXPENDITURE");
+    st.Blank();
+    st.Heading("EXPENDITURE");
     for (int n = kExpenditureStart; n < kNominalAccountCount; ++n) {
         st.Debit(Name(a, n), YearMovement(a, n));
     }
-    st.Text("");
     st.Totals();
+    return rows;
+}
+
+void TrialBalance(const Ledger& a, const LineSink& out) {
+    RenderText(TrialBalanceRows(a), out);
+}
+
+ReportRows BalanceSheetRows(const Ledger& a) {
+    ReportRows rows;
+    Statement st{rows};
+    BalanceSection(a, st);
+    st.Credit("Profit / Loss", YearSurplus(a));
+    st.Totals();
+    return rows;
 }
 
 void BalanceSheet(const Ledger& a, const LineSink& out) {
-    Statement st{out};
-    BalanceSection(a, st);
-    st.Credit("Profit / Loss", YearSurplus(a));
-    st.Text("");
-    st.Totals();
+    RenderText(BalanceSheetRows(a), out);
 }
 
-void ProfitAndLoss(const Ledger& a, const LineSink& out) {
-    Statement st{out};
-    st.Text("INCOME");
+ReportRows ProfitAndLossRows(const Ledger& a) {
+    ReportRows rows;
+    Statement st{rows};
+    st.Heading("INCOME");
     st.PeriodYear(Name(a, 8), YearMovement(a, 8), PeriodMovement(a, 8));
     st.PeriodYear(Name(a, 4), YearMovement(a, 4), PeriodMovement(a, 4));
     st.PeriodYearRange(a, kIncomeStart, kExpenditureStart);
     st.PeriodYearTotal("Total Income");
-    st.Text("");
+    st.Blank();
     const double incomePeriod = st.first, incomeYear = st.second;
     st.Clear();
-    st.Text("EXPENDITURE");
+    st.Heading("EXPENDITURE");
     st.PeriodYearRange(a, kExpenditureStart, kNominalAccountCount);
     st.PeriodYearTotal("Total Expenditure");
-    st.Text("");
-    out("PROFIT/LOSS                " + Money11(incomePeriod - st.first) + "   " +
-        Money11(incomeYear - st.second));
+    st.Blank();
+    st.PeriodYearResult("PROFIT/LOSS", incomePeriod - st.first, incomeYear - st.second);
+    return rows;
+}
+
+void ProfitAndLoss(const Ledger& a, const LineSink& out) {
+    RenderText(ProfitAndLossRows(a), out);
 }
 
 namespace {
@@ -297,27 +346,29 @@ CashFlowRows CashFlowRowsOf(const Ledger& a) {
     return rows;
 }
 
-void WriteCashFlow(const CashFlowRows& rows, const LineSink& out) {
-    Statement st{out};
+ReportRows RowsOf(const CashFlowRows& flow) {
+    ReportRows rows;
+    Statement st{rows};
     const auto section = [&st](const char* heading, const std::vector<PeriodYearRow>& lines,
                                const PeriodYearRow& total) {
         st.Clear();
-        st.Text(heading);
+        st.Heading(heading);
         for (const PeriodYearRow& r : lines) st.PeriodYear(r.label, r.year, r.period);
-        st.PeriodYearTotal(total.label.c_str());
-        st.Text("");
+        st.PeriodYearTotal(total.label);
+        st.Blank();
     };
-    section("RECEIPTS", rows.receipts, rows.receiptsTotal);
-    section("PAYMENTS", rows.payments, rows.paymentsTotal);
-    out("CASH FLOW                  " +
-        Money11(rows.receiptsTotal.period - rows.paymentsTotal.period) + "   " +
-        Money11(rows.receiptsTotal.year - rows.paymentsTotal.year));
-    out("");
-    out("CURRENT CASH               " + Money11(rows.currentCash));
+    section("RECEIPTS", flow.receipts, flow.receiptsTotal);
+    section("PAYMENTS", flow.payments, flow.paymentsTotal);
+    st.PeriodYearResult("CASH FLOW", flow.receiptsTotal.period - flow.paymentsTotal.period,
+                        flow.receiptsTotal.year - flow.paymentsTotal.year);
+    st.Blank();
+    rows.Add(RowKind::Total, "%-27s%11f",
+             {Cell::Text("CURRENT CASH"), Cell::Amount(flow.currentCash)});
+    return rows;
 }
 
 void CashFlow(const Ledger& accounts, const LineSink& out) {
-    WriteCashFlow(CashFlowRowsOf(accounts), out);
+    RenderText(RowsOf(CashFlowRowsOf(accounts)), out);
 }
 
 Chart CashFlowChart(const CashFlowRows& rows) {

@@ -2,7 +2,8 @@
 // The nominal ledger's reports and financial statements: account list (4), transactions with
 // the running balance (5), budget variances (6), trial balance (7), profit and loss (8),
 // balance sheet (9) and cash flow (14). Each reads the 160 accounts (and the log for the
-// transactions) and writes lines; a short ledger's missing accounts read as empty.
+// transactions) and gives rows (reports/rows.h); the one taking a LineSink renders them as the
+// report's text. A short ledger's missing accounts read as empty.
 
 #include <string>
 #include <vector>
@@ -10,13 +11,17 @@
 #include "core/records.h"
 #include "reports/chart.h"
 #include "reports/report.h"
+#include "reports/rows.h"
 
 namespace tessary {
 
 using Ledger = std::vector<NominalAccountRecord>;
 
+ReportRows NominalAccountListRows(const Ledger& accounts);
 void NominalAccountList(const Ledger& accounts, const LineSink& out);
 // `selection.fromMember` is the account chosen (0 or less: every entry, as the bank sees it).
+ReportRows NominalTransactionsRows(const Ledger& accounts, const std::vector<NominalLogEntry>& log,
+                                   const ReportSelection& selection);
 void NominalTransactions(const Ledger& accounts, const std::vector<NominalLogEntry>& log,
                          const ReportSelection& selection, const LineSink& out);
 // One line of the budget variances: an account with a budget, or a section's total.
@@ -34,11 +39,15 @@ struct BudgetVarianceRows {
 };
 
 BudgetVarianceRows BudgetVariancesRows(const Ledger& accounts, int periodNumber);
-void WriteBudgetVariances(const BudgetVarianceRows& rows, const LineSink& out);
+// The variances as the report's rows: each section's lines and its total.
+ReportRows RowsOf(const BudgetVarianceRows& variances);
 void BudgetVariances(const Ledger& accounts, int periodNumber, const LineSink& out);
 Chart BudgetVariancesChart(const BudgetVarianceRows& rows);
+ReportRows TrialBalanceRows(const Ledger& accounts);
 void TrialBalance(const Ledger& accounts, const LineSink& out);
+ReportRows ProfitAndLossRows(const Ledger& accounts);
 void ProfitAndLoss(const Ledger& accounts, const LineSink& out);
+ReportRows BalanceSheetRows(const Ledger& accounts);
 void BalanceSheet(const Ledger& accounts, const LineSink& out);
 // A line of the cash flow: movements since the last period end and year end.
 struct PeriodYearRow {
@@ -53,7 +62,8 @@ struct CashFlowRows {
 };
 
 CashFlowRows CashFlowRowsOf(const Ledger& accounts);
-void WriteCashFlow(const CashFlowRows& rows, const LineSink& out);
+// The movements as the report's rows, then the cash flow and the current cash.
+ReportRows RowsOf(const CashFlowRows& flow);
 void CashFlow(const Ledger& accounts, const LineSink& out);
 Chart CashFlowChart(const CashFlowRows& rows);
 

@@ -11,31 +11,11 @@
 #include "core/money.h"
 #include "core/protocol.h"
 #include "core/text.h"
-#include "members/loans.h"
-#include "reports/writer.h"
+#include "members/loan.h"
 
 namespace tessary {
 
 namespace {
-
-// A report line from its layout, numbers turned into text by Amount and Number first, so
-// nothing depends on the C locale.
-std::string Fill(std::string_view format, std::initializer_list<std::string_view> values) {
-    return FormatTexts(format, {values.begin(), values.size()});
-}
-
-std::string Amount(double value) {
-    return MoneyCell(value);
-}
-
-std::string Number(long long value) {
-    return std::to_string(value);
-}
-
-void AppendLeft(std::string& out, std::string_view text, std::size_t width) {
-    out += text;
-    if (text.size() < width) out.append(width - text.size(), ' ');
-}
 
 // The names of the transaction types, made once; an unknown type prints no name.
 std::string_view TypeNameOf(int type) {
@@ -60,8 +40,9 @@ bool InRange(double date, DayNumber from, DayNumber to) {
 
 }  // namespace
 
-void MembersBalances(const std::vector<MemberRecord>& members, std::string_view typePattern,
-                     const LineSink& out) {
+ReportRows MembersBalancesRows(const std::vector<MemberRecord>& members,
+                               std::string_view typePattern) {
+    ReportRows rows;
     double share1 = 0, share2 = 0, loan = 0, unattached = 0;
     long long count = 0;
     long long number = 0;
@@ -77,17 +58,26 @@ void MembersBalances(const std::vector<MemberRecord>& members, std::string_view 
         AddToTotal(loan, m.LoanBalance);
         AddToTotal(unattached, free);
         if (!closed) ++count;
-        out(Fill("%5d %-23s %11f %11f %11f %11f",
-                 {Number(number), m.Name.view().substr(0, 23), Amount(m.Share1), Amount(m.Share2),
-                  Amount(m.LoanBalance), Amount(free)}));
+        rows.Add(
+            RowKind::Detail, "%5d %-23s %11f %11f %11f %11f",
+            {Cell::Count(number), Cell::Text(m.Name.view().substr(0, 23)), Cell::Amount(m.Share1),
+             Cell::Amount(m.Share2), Cell::Amount(m.LoanBalance), Cell::Amount(free)});
     }
-    out("");
-    out(Fill("%5d  Members        Totals  %11f %11f %11f %11f",
-             {Number(count), Amount(share1), Amount(share2), Amount(loan), Amount(unattached)}));
+    rows.Blank();
+    rows.Add(RowKind::Total, "%5d  Members        Totals  %11f %11f %11f %11f",
+             {Cell::Count(count), Cell::Amount(share1), Cell::Amount(share2), Cell::Amount(loan),
+              Cell::Amount(unattached)});
+    return rows;
 }
 
-void MembersLoans(const std::vector<MemberRecord>& members, std::string_view typePattern,
-                  RunState& state, const LineSink& out) {
+void MembersBalances(const std::vector<MemberRecord>& members, std::string_view typePattern,
+                     const LineSink& out) {
+    RenderText(MembersBalancesRows(members, typePattern), out);
+}
+
+ReportRows MembersLoansRows(const std::vector<MemberRecord>& members, std::string_view typePattern,
+                            Rates rates, DayNumber workingDate) {
+    ReportRows rows;
     double arrearsTotal = 0, loanTotal = 0, interestTotal = 0, exposureTotal = 0;
     long long count = 0;
     long long number = 0;
@@ -95,8 +85,7 @@ void MembersLoans(const std::vector<MemberRecord>& members, std::string_view typ
         ++number;
         if (IsZeroMoney(m.LoanBalance) || !TypeMatches(typePattern, m.MemberType.view())) continue;
         ++count;
-        state.Member = m;
-        const double arrears = LoanArrears(state);
+        const double arrears = LoanArrears(m, rates, workingDate);
         // Whole repayments only; the cast is guarded so that a damaged record (a tiny
         // repayment, an amount that is no number) cannot overflow it.
         long long missing = 0;
@@ -105,20 +94,27 @@ void MembersLoans(const std::vector<MemberRecord>& members, std::string_view typ
             if (std::isfinite(whole))
                 missing = static_cast<long long>(std::clamp(whole, -9e18, 9e18));
         }
-        const double interest = CurrentInterestDue(state);
+        const double interest = InterestDue(m, rates, workingDate);
         const double exposure = std::max(interest + m.LoanBalance - m.Share1 - m.Share2, 0.0);
         AddToTotal(arrearsTotal, arrears);
         AddToTotal(loanTotal, m.LoanBalance);
         AddToTotal(interestTotal, interest);
         AddToTotal(exposureTotal, exposure);
-        out(Fill("%5d %-22s %3d %11f %11f %8f %11f",
-                 {Number(number), m.Name.view().substr(0, 22), Number(missing), Amount(arrears),
-                  Amount(m.LoanBalance), Amount(interest), Amount(exposure)}));
+        rows.Add(RowKind::Detail, "%5d %-22s %3d %11f %11f %8f %11f",
+                 {Cell::Count(number), Cell::Text(m.Name.view().substr(0, 22)),
+                  Cell::Count(missing), Cell::Amount(arrears), Cell::Amount(m.LoanBalance),
+                  Cell::Amount(interest), Cell::Amount(exposure)});
     }
-    out("");
-    out(Fill("%5d  Loans              Totals %11f %11f %8f %11f",
-             {Number(count), Amount(arrearsTotal), Amount(loanTotal), Amount(interestTotal),
-              Amount(exposureTotal)}));
+    rows.Blank();
+    rows.Add(RowKind::Total, "%5d  Loans              Totals %11f %11f %8f %11f",
+             {Cell::Count(count), Cell::Amount(arrearsTotal), Cell::Amount(loanTotal),
+              Cell::Amount(interestTotal), Cell::Amount(exposureTotal)});
+    return rows;
+}
+
+void MembersLoans(const std::vector<MemberRecord>& members, std::string_view typePattern,
+                  Rates rates, DayNumber workingDate, const LineSink& out) {
+    RenderText(MembersLoansRows(members, typePattern, rates, workingDate), out);
 }
 
 namespace {
@@ -129,13 +125,21 @@ namespace {
 // even though the log is read only once.
 constexpr int kBlockSize = 101;
 
+// The statement's lines; `entry` is one row reused for every log entry, as a statement run
+// hands on a row for every entry of the year.
 void Statement(const MemberRecord& m, int number, bool broughtForward,
                const std::vector<MemberLogEntry>& log, const std::size_t* first,
-               const std::size_t* last, const ReportSelection& selection, const LineSink& out) {
-    out("");
-    out(Fill("%-30s   Member Number %d", {m.Name.view(), Number(number)}));
+               const std::size_t* last, const ReportSelection& selection, Row& entry,
+               const RowSink& out) {
+    const auto add = [&out](RowKind kind, std::string_view layout,
+                            std::initializer_list<Cell> cells) {
+        out({kind, layout, cells});
+    };
+    out({RowKind::Blank, {}, {}});
+    add(RowKind::Heading, "%-30s   Member Number %d",
+        {Cell::Text(m.Name.view()), Cell::Count(number)});
     for (const auto* address : {&m.Address1, &m.Address2, &m.Address3, &m.Address4, &m.Address5})
-        out(address->view());
+        add(RowKind::Heading, "%s", {Cell::Text(address->view())});
 
     double share1 = 0, share2 = 0, loan = 0;
     AddToTotal(share1, m.YearStartShare1);
@@ -143,21 +147,19 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
     AddToTotal(loan, m.YearStartLoan);
     if (broughtForward) {
         if (!IsZeroMoney(m.YearStartShare1))
-            out(Fill("               Share 1  Brought forward         %11f",
-                     {Amount(m.YearStartShare1)}));
+            add(RowKind::Detail, "               Share 1  Brought forward         %11f",
+                {Cell::Amount(m.YearStartShare1)});
         if (!IsZeroMoney(m.YearStartShare2))
-            out(Fill("               Share 2  Brought forward         %11f",
-                     {Amount(m.YearStartShare2)}));
+            add(RowKind::Detail, "               Share 2  Brought forward         %11f",
+                {Cell::Amount(m.YearStartShare2)});
         if (!IsZeroMoney(m.YearStartLoan))
-            out(Fill("               Loan     Brought forward                     %11f",
-                     {Amount(m.YearStartLoan)}));
+            add(RowKind::Detail, "               Loan     Brought forward                     %11f",
+                {Cell::Amount(m.YearStartLoan)});
         if (!IsZeroMoney(m.YearStartInterestDue))
-            out(Fill("               Interest Brought forward                     %11f",
-                     {Amount(m.YearStartInterestDue)}));
+            add(RowKind::Detail, "               Interest Brought forward                     %11f",
+                {Cell::Amount(m.YearStartInterestDue)});
     }
 
-    std::string line, dateText;
-    double dateOf = -1;
     for (const std::size_t* at = first; at != last; ++at) {
         const MemberLogEntry& e = log[*at];
         // Which balance the entry moves, and so which one its line shows: none for a fee, for
@@ -196,34 +198,25 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
                 break;
         }
         if (!InRange(e.Date, selection.fromDate, selection.toDate)) continue;
-        // "%-10s %-3s %-20s %11f", then the balance in its column: built in place, since a
-        // statement run writes a line for every entry of the year.
-        line.clear();
-        if (e.Date != dateOf) {
-            dateOf = e.Date;
-            dateText = FormatDate(e.Date);
-        }
-        AppendLeft(line, dateText, 10);
-        line += ' ';
-        AppendLeft(line, e.UserCode.view(), 3);
-        line += ' ';
-        AppendLeft(line, TypeNameOf(e.TransType), 20);
-        line += ' ';
-        AppendMoney(line, e.Amount, 11);
-        if (balance != nullptr) {
-            line.append(loanColumn ? 13 : 1, ' ');
-            AppendMoney(line, *balance, 11);
-        }
-        out(line);
+        // The balance stands in the loan's column or the shares'.
+        entry.layout = balance == nullptr ? "%-10s %-3s %-20s %11f"
+                       : loanColumn       ? "%-10s %-3s %-20s %11f             %11f"
+                                          : "%-10s %-3s %-20s %11f %11f";
+        entry.cells[0].value = e.Date;
+        entry.cells[1].text.assign(e.UserCode.view());
+        entry.cells[2].text.assign(TypeNameOf(e.TransType));
+        entry.cells[3].value = e.Amount;
+        entry.cells[4] = balance != nullptr ? Cell::Amount(*balance) : Cell{};
+        out(entry);
     }
-    out("^");
+    out({RowKind::PageBreak, {}, {}});
 }
 
 }  // namespace
 
-void MembersTransactions(const std::vector<MemberRecord>& members,
-                         const std::vector<MemberLogEntry>& log, const ReportSelection& selection,
-                         const LineSink& out) {
+void MembersTransactionsRows(const std::vector<MemberRecord>& members,
+                             const std::vector<MemberLogEntry>& log,
+                             const ReportSelection& selection, const RowSink& out) {
     const long long count = static_cast<long long>(members.size());
     long long from = selection.fromMember;
     long long to = selection.toMember;
@@ -266,6 +259,9 @@ void MembersTransactions(const std::vector<MemberRecord>& members,
         }
     }
 
+    Row entry{RowKind::Detail,
+              {},
+              {Cell::Date(0), Cell::Text(""), Cell::Text(""), Cell::Amount(0), Cell::Amount(0)}};
     for (std::size_t offset = 0; offset < membersInRange; ++offset) {
         const std::size_t firstOfBlock = blockFirst[offset / kBlockSize];
         // A block without any entries has no first entry to judge by: its members show their
@@ -276,37 +272,56 @@ void MembersTransactions(const std::vector<MemberRecord>& members,
         if (skipClosed && IsClosed(m)) continue;
         Statement(m, static_cast<int>(from + static_cast<long long>(offset)), broughtForward, log,
                   entries.data() + start[offset], entries.data() + start[offset + 1], selection,
-                  out);
+                  entry, out);
     }
 }
 
-void TransactionSummary(const std::vector<MemberLogEntry>& memberLog,
-                        const std::vector<NominalLogEntry>& nominalLog, DayNumber fromDate,
-                        DayNumber toDate, const LineSink& out) {
+ReportRows MembersTransactionsRows(const std::vector<MemberRecord>& members,
+                                   const std::vector<MemberLogEntry>& log,
+                                   const ReportSelection& selection) {
+    ReportRows rows;
+    MembersTransactionsRows(members, log, selection,
+                            [&rows](const Row& row) { rows.rows.push_back(row); });
+    return rows;
+}
+
+void MembersTransactions(const std::vector<MemberRecord>& members,
+                         const std::vector<MemberLogEntry>& log, const ReportSelection& selection,
+                         const LineSink& out) {
+    MembersTransactionsRows(members, log, selection, [&out](const Row& row) { out(RowText(row)); });
+}
+
+ReportRows TransactionSummaryRows(const std::vector<MemberLogEntry>& memberLog,
+                                  const std::vector<NominalLogEntry>& nominalLog,
+                                  DayNumber fromDate, DayNumber toDate) {
+    ReportRows rows;
     double byType[10] = {};
     for (const MemberLogEntry& e : memberLog) {
         if (!InRange(e.Date, fromDate, toDate)) continue;
         if (e.TransType >= 1 && e.TransType <= 9) AddToTotal(byType[e.TransType], e.Amount);
     }
-    const std::string fromText =
-        fromDate == kDefaultFromDate ? std::string("Year Start") : FormatDate(fromDate);
-    const std::string toText =
-        toDate == kDefaultToDate ? std::string("Year End") : FormatDate(toDate);
-    out("");
-    out(Fill("                From  %s   To  %s", {fromText, toText}));
-    out("");
-    out(Fill("Share 1 Deposits     %11f   Share 1 Withdrawals     %11f",
-             {Amount(byType[1]), Amount(byType[5])}));
-    out(Fill("Share 2 Deposits     %11f   Share 2 Withdrawals     %11f",
-             {Amount(byType[2]), Amount(byType[6])}));
-    out(Fill("Total Share Deposits %11f   Total Share Withdrawals %11f",
-             {Amount(byType[1] + byType[2]), Amount(byType[5] + byType[6])}));
-    out(Fill("Dividend Shares      %11f", {Amount(byType[9])}));
-    out(Fill("Loans to members     %11f   Loan Capital Repayments %11f",
-             {Amount(byType[7]), Amount(byType[3])}));
-    out(Fill("Loan Interest        %11f   Members Fees            %11f",
-             {Amount(byType[8]), Amount(byType[4])}));
-    out("");
+    const Cell fromCell =
+        fromDate == kDefaultFromDate ? Cell::Text("Year Start") : Cell::Date(fromDate);
+    const Cell toCell = toDate == kDefaultToDate ? Cell::Text("Year End") : Cell::Date(toDate);
+    // Two labelled amounts side by side, or one.
+    const auto pair = [&rows](std::string_view left, double a, std::string_view right, double b) {
+        rows.Add(RowKind::Detail, "%-21s%11f   %-24s%11f",
+                 {Cell::Text(left), Cell::Amount(a), Cell::Text(right), Cell::Amount(b)});
+    };
+    const auto one = [&rows](RowKind kind, std::string_view label, double a) {
+        rows.Add(kind, "%-21s%11f", {Cell::Text(label), Cell::Amount(a)});
+    };
+    rows.Blank();
+    rows.Add(RowKind::Heading, "                From  %s   To  %s", {fromCell, toCell});
+    rows.Blank();
+    pair("Share 1 Deposits", byType[1], "Share 1 Withdrawals", byType[5]);
+    pair("Share 2 Deposits", byType[2], "Share 2 Withdrawals", byType[6]);
+    pair("Total Share Deposits", byType[1] + byType[2], "Total Share Withdrawals",
+         byType[5] + byType[6]);
+    one(RowKind::Detail, "Dividend Shares", byType[9]);
+    pair("Loans to members", byType[7], "Loan Capital Repayments", byType[3]);
+    pair("Loan Interest", byType[8], "Members Fees", byType[4]);
+    rows.Blank();
 
     double income = 0, expenditure = 0;
     for (const NominalLogEntry& e : nominalLog) {
@@ -318,24 +333,37 @@ void TransactionSummary(const std::vector<MemberLogEntry>& memberLog,
         }
     }
     const double allIncome = income + byType[4] + byType[8];
-    out(Fill("Income               %11f   Expenditure             %11f",
-             {Amount(allIncome), Amount(expenditure)}));
+    pair("Income", allIncome, "Expenditure", expenditure);
     const double result = allIncome - expenditure;
     if (result > 0) {
-        out(Fill("%-6s               %11f", {"Profit", Amount(result)}));
+        one(RowKind::Total, "Profit", result);
     } else {
-        out(Fill("%-6s               %11f", {"Loss", Amount(-result)}));
+        one(RowKind::Total, "Loss", -result);
     }
+    return rows;
 }
 
-void MembersData(const std::vector<MemberRecord>& members, const LineSink& out) {
+void TransactionSummary(const std::vector<MemberLogEntry>& memberLog,
+                        const std::vector<NominalLogEntry>& nominalLog, DayNumber fromDate,
+                        DayNumber toDate, const LineSink& out) {
+    RenderText(TransactionSummaryRows(memberLog, nominalLog, fromDate, toDate), out);
+}
+
+ReportRows MembersDataRows(const std::vector<MemberRecord>& members) {
+    ReportRows rows;
     long long number = 0;
     for (const MemberRecord& m : members) {
         ++number;
-        out(Fill("%5d %-30s %-8s   %-16s %s",
-                 {Number(number), m.Name.view(), m.MemberType.view(), m.Phone.view(),
-                  m.LoanNumber != 0 ? Number(m.LoanNumber) : std::string()}));
+        rows.Add(
+            RowKind::Detail, "%5d %-30s %-8s   %-16s %s",
+            {Cell::Count(number), Cell::Text(m.Name.view()), Cell::Text(m.MemberType.view()),
+             Cell::Text(m.Phone.view()), m.LoanNumber != 0 ? Cell::Count(m.LoanNumber) : Cell{}});
     }
+    return rows;
+}
+
+void MembersData(const std::vector<MemberRecord>& members, const LineSink& out) {
+    RenderText(MembersDataRows(members), out);
 }
 
 }  // namespace tessary

@@ -8,14 +8,14 @@
 
 #include "core/money.h"
 #include "core/text.h"
-#include "members/loans.h"
+#include "members/loan.h"
 
 namespace tessary {
 
-int DaysOverdue(const RunState& state) {
-    const double period = RepaymentPeriodDays(state);
+int DaysOverdue(const MemberRecord& m, Rates rates, DayNumber date) {
+    const double period = RepaymentPeriodDays(m);
     if (period <= 0) return -1;
-    const double n = std::trunc((LoanArrears(state) / state.Member.Repayment - 1) * period) + 1;
+    const double n = std::trunc((LoanArrears(m, rates, date) / m.Repayment - 1) * period) + 1;
     // A damaged loan record gives no number at all, or one beyond an int: never cast those.
     if (!(n >= 1)) return 0;
     return n < std::numeric_limits<int>::max() ? static_cast<int>(n)
@@ -62,26 +62,30 @@ LoanDistribution DistributionOfLoansRows(const std::vector<MemberRecord>& member
     return bands;
 }
 
-void WriteDistributionOfLoans(const LoanDistribution& bands, DayNumber fromDate,
-                              const LineSink& out) {
+ReportRows RowsOf(const LoanDistribution& bands, DayNumber fromDate) {
+    ReportRows rows;
     int count = 0;
     double sum = 0;
     for (std::size_t b = 0; b < bands.size(); ++b) {
-        out(kSizeBands[b] + Whole5(bands[b].count) + "  " + Money11(bands[b].total));
+        rows.Add(
+            RowKind::Detail, "%s%5d  %11f",
+            {Cell::Text(kSizeBands[b]), Cell::Count(bands[b].count), Cell::Amount(bands[b].total)});
         count += bands[b].count;
         sum += bands[b].total;
     }
-    out("         Total       " + Whole5(count) + "  " + Money11(sum));
-    out("");
+    rows.Add(RowKind::Total, "         Total       %5d  %11f",
+             {Cell::Count(count), Cell::Amount(sum)});
+    rows.Blank();
     if (fromDate != kDefaultFromDate) {
-        out("Only loans made on or after  " + PadRight(FormatDate(fromDate), 10) +
-            "  are included.");
+        rows.Add(RowKind::Note, "Only loans made on or after  %-10s  are included.",
+                 {Cell::Date(fromDate)});
     }
+    return rows;
 }
 
 void DistributionOfLoans(const std::vector<MemberRecord>& members, DayNumber fromDate,
                          const LineSink& out) {
-    WriteDistributionOfLoans(DistributionOfLoansRows(members, fromDate), fromDate, out);
+    RenderText(RowsOf(DistributionOfLoansRows(members, fromDate), fromDate), out);
 }
 
 Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate) {
@@ -97,15 +101,15 @@ Chart DistributionOfLoansChart(const LoanDistribution& bands, DayNumber fromDate
     return chart;
 }
 
-Delinquency DelinquentLoansRows(RunState& state, const std::vector<MemberRecord>& members) {
+Delinquency DelinquentLoansRows(const std::vector<MemberRecord>& members, Rates rates,
+                                DayNumber workingDate) {
     static const int kUpper[] = {30, 60, 90, 180, 365};
     Delinquency bands{};
     for (const MemberRecord& m : members) {
         if (IsZeroMoney(m.LoanBalance)) continue;
-        state.Member = m;
-        const int days = DaysOverdue(state);
-        const double arrears = LoanArrears(state);
-        const double value = CurrentInterestDue(state) + m.LoanBalance;
+        const int days = DaysOverdue(m, rates, workingDate);
+        const double arrears = LoanArrears(m, rates, workingDate);
+        const double value = InterestDue(m, rates, workingDate) + m.LoanBalance;
         double net = value - m.Share1 - m.Share2;
         if (net < 0) net = 0;
         std::size_t b = 0;
@@ -119,25 +123,28 @@ Delinquency DelinquentLoansRows(RunState& state, const std::vector<MemberRecord>
     return bands;
 }
 
-void WriteDelinquentLoans(const Delinquency& bands, const LineSink& out) {
+ReportRows RowsOf(const Delinquency& bands) {
+    ReportRows rows;
     DelinquencyBand total;
-    const auto line = [&](const std::string& label, const DelinquencyBand& b) {
-        out(label + Whole5(b.count) + " " + Money11(b.arrears) + " " + Money11(b.value) + "   " +
-            Money11(b.net));
-    };
     for (std::size_t b = 0; b < bands.size(); ++b) {
-        line(kAgeBands[b], bands[b]);
+        rows.Add(
+            RowKind::Detail, "%s%5d %11f %11f   %11f",
+            {Cell::Text(kAgeBands[b]), Cell::Count(bands[b].count), Cell::Amount(bands[b].arrears),
+             Cell::Amount(bands[b].value), Cell::Amount(bands[b].net)});
         total.count += bands[b].count;
         total.arrears += bands[b].arrears;
         total.value += bands[b].value;
         total.net += bands[b].net;
     }
-    line("      Total            ", total);
+    rows.Add(RowKind::Total, "      Total            %5d %11f %11f   %11f",
+             {Cell::Count(total.count), Cell::Amount(total.arrears), Cell::Amount(total.value),
+              Cell::Amount(total.net)});
+    return rows;
 }
 
-void DelinquentLoans(RunState& state, const std::vector<MemberRecord>& members,
+void DelinquentLoans(const std::vector<MemberRecord>& members, Rates rates, DayNumber workingDate,
                      const LineSink& out) {
-    WriteDelinquentLoans(DelinquentLoansRows(state, members), out);
+    RenderText(RowsOf(DelinquentLoansRows(members, rates, workingDate)), out);
 }
 
 Chart DelinquentLoansChart(const Delinquency& bands) {
@@ -173,39 +180,57 @@ struct Exposure {
             overPersonal += balance - ownLimit;
         }
     }
-    void Write(const LineSink& out, double generalLimit, const char* what) const {
+    void AddRows(ReportRows& rows, double generalLimit, const char* what) const {
         const std::string w = what;
-        out("Accounts exceeding " + Money11(generalLimit) + "         Number " + Whole5(general) +
-            "    Balance " + Money11(overGeneral));
-        out("Accounts exceeding a personal limit    Number " + Whole5(personal) + "    Balance " +
-            Money11(overPersonal));
-        out(PadRight("Total " + w + " not insurable", 63) + Money11(overGeneral + overPersonal));
-        out(PadRight("Total " + w, 63) + Money11(total));
-        out(PadRight("Insurable " + w, 63) + Money11(total - overGeneral - overPersonal));
+        rows.Add(RowKind::Detail, "Accounts exceeding %11f         Number %5d    Balance %11f",
+                 {Cell::Amount(generalLimit), Cell::Count(general), Cell::Amount(overGeneral)});
+        rows.Add(RowKind::Detail,
+                 "Accounts exceeding a personal limit    Number %5d    Balance %11f",
+                 {Cell::Count(personal), Cell::Amount(overPersonal)});
+        const auto line = [&rows](const std::string& label, double amount) {
+            rows.Add(RowKind::Total, "%-63s%11f", {Cell::Text(label), Cell::Amount(amount)});
+        };
+        line("Total " + w + " not insurable", overGeneral + overPersonal);
+        line("Total " + w, total);
+        line("Insurable " + w, total - overGeneral - overPersonal);
     }
 };
 
 }  // namespace
 
-void InsuranceReport(const std::vector<MemberRecord>& members, const SystemRecord& system,
-                     const LineSink& out) {
+ReportRows InsuranceRows(const std::vector<MemberRecord>& members, const SystemRecord& system) {
     Exposure loans, savings;
     for (const MemberRecord& m : members) {
         savings.Add(m.Share1 + m.Share2, m.MaxShares, system.MaxInsuredShares);
         loans.Add(m.LoanBalance, m.MaxLoan, system.MaxInsuredLoan);
     }
-    loans.Write(out, system.MaxInsuredLoan, "Loans");
-    out("");
-    savings.Write(out, system.MaxInsuredShares, "Savings");
+    ReportRows rows;
+    loans.AddRows(rows, system.MaxInsuredLoan, "Loans");
+    rows.Blank();
+    savings.AddRows(rows, system.MaxInsuredShares, "Savings");
+    return rows;
+}
+
+void InsuranceReport(const std::vector<MemberRecord>& members, const SystemRecord& system,
+                     const LineSink& out) {
+    RenderText(InsuranceRows(members, system), out);
+}
+
+ReportRows SystemControlRows(const std::vector<SyslogRecord>& log, DayNumber fromDate,
+                             DayNumber toDate) {
+    ReportRows rows;
+    for (const SyslogRecord& r : log) {
+        if (r.Date < fromDate || r.Date > toDate) continue;
+        rows.Add(RowKind::Detail, "%-10s %-3s %-30s %11f",
+                 {Cell::Date(r.Date), Cell::Text(r.UserCode.view()),
+                  Cell::Text(r.Description.view()), Cell::Amount(r.Amount)});
+    }
+    return rows;
 }
 
 void SystemControl(const std::vector<SyslogRecord>& log, DayNumber fromDate, DayNumber toDate,
                    const LineSink& out) {
-    for (const SyslogRecord& r : log) {
-        if (r.Date < fromDate || r.Date > toDate) continue;
-        out(PadRight(FormatDate(r.Date), 10) + " " + PadRight(r.UserCode.str(), 3) + " " +
-            PadRight(r.Description.str(), 30) + " " + Money11(r.Amount));
-    }
+    RenderText(SystemControlRows(log, fromDate, toDate), out);
 }
 
 }  // namespace tessary

@@ -131,7 +131,7 @@ void ReportCommand(App& app) {
             break;
         case kCmdReportMembersLoans:
             setUp();
-            MembersLoans(members(), sel.typePattern, s, out);
+            MembersLoans(members(), sel.typePattern, RatesOf(s.System), s.WorkingDate, out);
             break;
         case kCmdReportMembersTransactions:
             MembersTransactions(members(), memlog(), sel, out);
@@ -144,7 +144,7 @@ void ReportCommand(App& app) {
             break;
         case kCmdReportBudgetVariances: {
             const BudgetVarianceRows rows = BudgetVariancesRows(ledger(), s.System.PeriodNumber);
-            WriteBudgetVariances(rows, out);
+            RenderText(RowsOf(rows), out);
             chart = BudgetVariancesChart(rows);
             break;
         }
@@ -159,14 +159,15 @@ void ReportCommand(App& app) {
             break;
         case kCmdReportDistributionOfLoans: {
             const LoanDistribution bands = DistributionOfLoansRows(members(), sel.fromDate);
-            WriteDistributionOfLoans(bands, sel.fromDate, out);
+            RenderText(RowsOf(bands, sel.fromDate), out);
             chart = DistributionOfLoansChart(bands, sel.fromDate);
             break;
         }
         case kCmdReportDelinquentLoans: {
             setUp();
-            const Delinquency bands = DelinquentLoansRows(s, members());
-            WriteDelinquentLoans(bands, out);
+            const Delinquency bands =
+                DelinquentLoansRows(members(), RatesOf(s.System), s.WorkingDate);
+            RenderText(RowsOf(bands), out);
             chart = DelinquentLoansChart(bands);
             break;
         }
@@ -180,7 +181,7 @@ void ReportCommand(App& app) {
             break;
         case kCmdReportCashFlow: {
             const CashFlowRows rows = CashFlowRowsOf(ledger());
-            WriteCashFlow(rows, out);
+            RenderText(RowsOf(rows), out);
             chart = CashFlowChart(rows);
             break;
         }

@@ -41,15 +41,13 @@ Ledger SmallLedger() {
 
 // The four charts, each with something to draw.
 std::vector<Chart> ReportCharts() {
-    RunState s;
-    s.WorkingDate = ParseDate("08/12/2026", std::chrono::year{2026});
-    s.System.InterestMethod = 1;
+    const DayNumber today = ParseDate("08/12/2026", std::chrono::year{2026});
     std::vector<MemberRecord> members;
     for (double amount : {200.0, 450.0, 900.0, 1500.0, 2500.0, 5000.0, 5000.0}) {
         MemberRecord m;
         m.LoanAmount = amount;
         m.LoanBalance = amount / 2;
-        m.LoanDate = s.WorkingDate - 100;
+        m.LoanDate = today - 100;
         m.Repayment = amount / 20;
         m.Frequency.set("M");
         members.push_back(m);
@@ -57,7 +55,8 @@ std::vector<Chart> ReportCharts() {
     const Ledger ledger = SmallLedger();
     return {DistributionOfLoansChart(DistributionOfLoansRows(members, kDefaultFromDate),
                                      kDefaultFromDate),
-            DelinquentLoansChart(DelinquentLoansRows(s, members)),
+            DelinquentLoansChart(
+                DelinquentLoansRows(members, Rates{.daily = 0, .monthly = true}, today)),
             BudgetVariancesChart(BudgetVariancesRows(ledger, 6)),
             CashFlowChart(CashFlowRowsOf(ledger))};
 }

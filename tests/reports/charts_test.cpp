@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/dates.h"
-#include "members/loans.h"
+#include "members/loan.h"
 #include "reports/ledger.h"
 #include "reports/ledgers.h"
 #include "reports/portfolio.h"
@@ -44,16 +44,15 @@ TEST(ReportCharts, DistributionOfLoansBandsAndTheirChart) {
 }
 
 TEST(ReportCharts, DelinquentLoansBandsAndTheirChart) {
-    RunState s;
-    s.WorkingDate = Day("08/12/2026");
-    s.System.InterestMethod = 1;  // interest due as stored: none here
-    const auto monthly = [&s](double balance, double shares, int days) {
+    const DayNumber today = Day("08/12/2026");
+    const Rates rates{.daily = 0, .monthly = true};  // interest due as stored: none here
+    const auto monthly = [today](double balance, double shares, int days) {
         MemberRecord m;
         m.LoanAmount = 1000;
         m.LoanBalance = balance;
         m.Repayment = 100;
         m.Frequency.set("M");
-        m.LoanDate = s.WorkingDate - days - 1;
+        m.LoanDate = today - days - 1;
         m.Share1 = shares;
         return m;
     };
@@ -63,7 +62,7 @@ TEST(ReportCharts, DelinquentLoansBandsAndTheirChart) {
     // 16 days, no plan, 92 days overdue, and a member without a loan (left out).
     const std::vector<MemberRecord> members = {monthly(850, 100, 92), unplanned,
                                                monthly(800, 0, 200), MemberRecord{}};
-    const Delinquency bands = DelinquentLoansRows(s, members);
+    const Delinquency bands = DelinquentLoansRows(members, rates, today);
     const Chart chart = DelinquentLoansChart(bands);
     EXPECT_EQ(chart.categories,
               (Names{"Less than 30 days", "Less than 60 days", "Less than 90 days",

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "members/loans.h"
+#include "members/loan.h"
 #include "reports/ledger.h"
 #include "reports/ledgers.h"
 #include "reports/members.h"
@@ -106,15 +106,15 @@ TEST(DamagedRecords, MarkedInTheirCellsAndLeftOutOfTotals) {
 }
 
 TEST(DamagedRecords, DaysOverdueOfADamagedLoanIsNoneRatherThanAnyInt) {
-    RunState s;
-    s.WorkingDate = Day("08/12/2026");
-    s.Member.LoanAmount = 1000;
-    s.Member.Repayment = 100;
-    s.Member.Frequency.set("M");
-    s.Member.LoanDate = s.WorkingDate - 93;
+    const DayNumber today = Day("08/12/2026");
+    MemberRecord m;
+    m.LoanAmount = 1000;
+    m.Repayment = 100;
+    m.Frequency.set("M");
+    m.LoanDate = today - 93;
     for (const double balance : {kNaN, -kInf}) {
-        s.Member.LoanBalance = balance;
-        EXPECT_EQ(DaysOverdue(s), 0) << balance;
+        m.LoanBalance = balance;
+        EXPECT_EQ(DaysOverdue(m, Rates{}, today), 0) << balance;
     }
 }
 

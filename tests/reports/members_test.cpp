@@ -71,10 +71,8 @@ TEST(MembersBalances, ListsTheTypesThatFitAndTotals) {
 }
 
 TEST(MembersLoans, ListsLoansWithArrearsInterestAndExposure) {
-    RunState state;
-    state.System.InterestMethod = 1;
-    state.WorkingDate = Day("01/03/2026");
-    const double loanDate = state.WorkingDate - 30;  // 4 weekly or 2 fortnightly instalments
+    const DayNumber today = Day("01/03/2026");
+    const double loanDate = today - 30;  // 4 weekly or 2 fortnightly instalments
 
     MemberRecord ann = Member("Ann Loan", "L1", 100, 0, 600);
     ann.LoanDate = loanDate;
@@ -98,23 +96,48 @@ TEST(MembersLoans, ListsLoansWithArrearsInterestAndExposure) {
     const std::vector<MemberRecord> members = {ann, Member("No Loan Nick", "L1", 20), zero, zed,
                                                other};
     LineCollector out;
-    MembersLoans(members, "L?", state, out.sink());
+    MembersLoans(members, "L?", Rates{.daily = 0, .monthly = true}, today, out.sink());
     ExpectReport(out.lines, "members_loans.txt");
 }
 
 TEST(MembersLoans, InterestAccruesToTheWorkingDate) {
-    RunState state;
-    state.System.InterestMethod = 2;
-    state.System.InterestRate = 1;  // percent a month: 12 a day on 36525
-    state.WorkingDate = Day("11/03/2026");
+    SystemRecord system;
+    system.InterestMethod = 2;
+    system.InterestRate = 1;  // percent a month: 12 a day on 36525
     MemberRecord m = Member("Daily", "", 0, 0, 36525);
     m.LastPayDate = Day("01/03/2026");
     m.InterestDue = 0.5;
     LineCollector out;
-    MembersLoans({m}, "", state, out.sink());
+    MembersLoans({m}, "", RatesOf(system), Day("11/03/2026"), out.sink());
     ASSERT_EQ(out.lines.size(), 3u);
     EXPECT_EQ(out.lines[0],
               "    1 Daily                    0        0.00    36525.00   120.50    36645.50");
+}
+
+TEST(MembersLoans, ExposureIsTheDebtBeyondBothShareAccounts) {
+    // Interest as stored; exposure = interest + loan - Share 1 - Share 2, never below nothing.
+    const struct {
+        double share1, share2, loan, interest, exposure;
+    } kCases[] = {
+        {120.37, 245.19, 812.64, 7.43, 454.51},  // both accounts count against the debt
+        {15.08, 377.82, 509.16, 2.71, 118.97},   // Share 2 the larger
+        {310.55, 402.18, 655.91, 3.27, 0},       // covered only with Share 2
+    };
+    std::vector<MemberRecord> members;
+    for (const auto& c : kCases) {
+        MemberRecord m = Member("Borrower", "L1", c.share1, c.share2, c.loan);
+        m.InterestDue = c.interest;
+        members.push_back(m);
+    }
+    const ReportRows report =
+        MembersLoansRows(members, "", Rates{.daily = 0, .monthly = true}, Day("01/03/2026"));
+    ASSERT_EQ(report.rows.size(), std::size(kCases) + 2);
+    double total = 0;
+    for (std::size_t i = 0; i < std::size(kCases); ++i) {
+        EXPECT_NEAR(report.rows[i].cells[6].value, kCases[i].exposure, 1e-9) << i;
+        total += kCases[i].exposure;
+    }
+    EXPECT_NEAR(report.rows.back().cells[4].value, total, 1e-9);
 }
 
 // Members transactions.
