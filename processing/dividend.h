@@ -4,6 +4,7 @@
 // hand back messages, report lines and the outcome; TFdividend is the form that asks for the
 // pattern and rate and shows the report.
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,17 @@ inline constexpr const char* kMsgDividendTooLarge = "Dividend exceeds undivided 
 // The account the dividend is paid from, and the Share 1 deposits control account it goes to.
 inline constexpr int kUndividedEarningsAccount = kCapitalStart;
 inline constexpr int kShare1ControlAccount = 1;
+
+inline constexpr const char* kDividendRunDescription = "Allocate Dividends";
+
+// Pays the member the dividend at `rate` per cent a year on last year's Share 1 sum: Share 1
+// is credited and the sum cleared. Returns the dividend, rounded to pence.
+double PayDividend(MemberRecord& member, double rate);
+// Dividends totalling `total` leave undivided earnings for the Share 1 control account.
+void PostDividendTotal(NominalAccountRecord& share1Control, NominalAccountRecord& earnings,
+                       double total);
+// The ledger's two entries for dividends totalling `total`, both reconciled: no cash moves.
+std::array<NominalLogEntry, 2> DividendLogsOf(double total, double date, std::string_view user);
 
 struct DividendCheck {
     bool opened = false;  // false: the open said why
