@@ -235,6 +235,16 @@ UpdateOutcome CommitUpdate(RunState& state, FileSetMode mode, const std::string&
     return out;
 }
 
+SyslogRecord RunLogEntry(double amount, double date, std::string_view user,
+                         std::string_view description) {
+    SyslogRecord log{};
+    log.Amount = amount;
+    log.Date = date;
+    log.UserCode.set(user);
+    log.Description.set(description);
+    return log;
+}
+
 std::string OutcomeMessage(const UpdateOutcome& outcome, std::string_view what) {
     if (outcome.incomplete) {
         return "Not every change could be written: " + FileErrorText(outcome.error);

@@ -49,6 +49,11 @@ struct UpdateOutcome {
 // write, undoes it. With a batch path, the batch is deleted exactly when the run commits.
 UpdateOutcome CommitUpdate(RunState& state, FileSetMode mode, const std::string& batchPath = "");
 
+// The system log's entry for a run: what it did to the bank, on what day, by whom, and what
+// it was.
+SyslogRecord RunLogEntry(double amount, double date, std::string_view user,
+                         std::string_view description);
+
 // The user's message for the outcome of a run named `what` ("Posting", "Period end").
 std::string OutcomeMessage(const UpdateOutcome& outcome, std::string_view what);
 

@@ -15,6 +15,7 @@
 #include "core/update.h"
 #include "core/workfile.h"
 #include "members/loans.h"
+#include "nominal/posting.h"
 
 namespace tessary {
 
@@ -128,10 +129,8 @@ BatchCheck CheckMemberBatch(RunState& s, double today) {
     return result;
 }
 
-void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
-                           std::vector<std::string>& lines) {
-    MemberRecord& m = s.Member;
-    const MemberTransaction& t = s.MemberTrans;
+TypeAmounts ApplyMemberTransaction(MemberRecord& m, const MemberTransaction& t, Rates rates,
+                                   double today) {
     const double a = t.Amount;
     TypeAmounts split{};
     switch (t.TransType) {
@@ -147,7 +146,7 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
             double interest = 0, principal = 0, excess = 0;
             if (a > 0 && m.LoanBalance > 0) {
                 // Interest accrues up to the day of payment.
-                const double due = InterestDue(m, RatesOf(s.System), t.Date);
+                const double due = InterestDue(m, rates, t.Date);
                 const double owed = due + m.LoanBalance;
                 if (due > a) {
                     interest = a;
@@ -190,7 +189,7 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
             split[kShare2Withdraw] = a;
             break;
         case kLoanAllocation:
-            if (m.LoanBalance > 0) m.InterestDue = CurrentInterestDue(s);
+            if (m.LoanBalance > 0) m.InterestDue = InterestDue(m, rates, today);
             m.LastPayDate = t.Date;
             m.LoanBalance = RoundMoney(m.LoanBalance + a);
             split[kLoanAllocation] = a;
@@ -198,35 +197,82 @@ void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
         default:
             break;
     }
+    return split;
+}
+
+MemberLogEntry MemberLogOf(std::int32_t memberNo, int type, double amount, double date,
+                           std::string_view user) {
+    MemberLogEntry log{};
+    log.Amount = amount;
+    log.Date = date;
+    log.MemberNo = memberNo;
+    log.TransType = type;
+    log.UserCode.set(user);
+    return log;
+}
+
+NominalLogEntry PaidOutLogOf(const MemberTransaction& t, std::string_view user) {
+    NominalLogEntry log{};
+    log.Amount = RoundMoney(-t.Amount);
+    log.AccountNo = kBankAccount;
+    log.Date = t.Date;
+    log.UserCode.set(user);
+    log.Narrative.set(PadRight(t.ChequeNo.str(), 8) + " Paid to Member " +
+                      PadLeft(std::to_string(t.MemberNo), 5));
+    log.Reconciled = 0;
+    return log;
+}
+
+double RunReceipts(const TypeAmounts& totals) {
+    return totals[kShare1Deposit] + totals[kShare2Deposit] + totals[kLoanRepayment] + totals[kFee] +
+           totals[kInterest];
+}
+
+double RunPayments(const TypeAmounts& totals) {
+    return totals[kShare1Withdraw] + totals[kShare2Withdraw] + totals[kLoanAllocation];
+}
+
+std::array<double, kNominalAccountCount> RunLedgerChanges(const TypeAmounts& totals) {
+    std::array<double, kNominalAccountCount> changes{};
+    changes[kBankAccount] = RunReceipts(totals) - RunPayments(totals);
+    for (int type = kFirstPostingType; type <= kLastPostingType; ++type) {
+        changes[static_cast<std::size_t>(ControlAccount(type))] +=
+            totals[static_cast<std::size_t>(type)];
+    }
+    return changes;
+}
+
+NominalLogEntry ReceiptsLogOf(double receipts, double date, std::string_view user) {
+    NominalLogEntry log{};
+    log.Amount = RoundMoney(receipts);
+    log.AccountNo = kBankAccount;
+    log.Date = date;
+    log.UserCode.set(user);
+    log.Narrative.set("In payments from members");
+    return log;
+}
+
+void PostMemberTransaction(RunState& s, TypeAmounts& totals, PostingLogs& logs,
+                           std::vector<std::string>& lines) {
+    const MemberRecord& m = s.Member;
+    const MemberTransaction& t = s.MemberTrans;
+    const TypeAmounts split = ApplyMemberTransaction(s.Member, t, RatesOf(s.System), s.WorkingDate);
     for (int type = kFirstPostingType; type <= kLastPostingType; ++type)
         totals[static_cast<std::size_t>(type)] += split[static_cast<std::size_t>(type)];
 
     for (int type = kLastPostingType; type >= kFirstPostingType; --type) {
-        const double amount = RoundMoney(split[static_cast<std::size_t>(type)]);
         if (split[static_cast<std::size_t>(type)] == 0) continue;
         MemberLogEntry& log = s.MemberLog;
-        log = MemberLogEntry{};
-        log.Amount = amount;
-        log.Date = t.Date;
-        log.MemberNo = t.MemberNo;
-        log.TransType = type;
-        log.UserCode.set(s.UserCode);
+        log = MemberLogOf(t.MemberNo, type, RoundMoney(split[static_cast<std::size_t>(type)]),
+                          t.Date, s.UserCode);
         AddRecord(logs.memlog, log);
         lines.push_back(PadLeft(std::to_string(t.MemberNo), 5) + " " + PadRight(m.Name.str(), 30) +
-                        " " + PadRight(TypeName(type), 16) + " " + Money10(amount) + "  " +
+                        " " + PadRight(TypeName(type), 16) + " " + Money10(log.Amount) + "  " +
                         PadRight(FormatDate(t.Date), 10));
     }
-    if (t.TransType >= kShare1Withdraw && t.TransType <= kLoanAllocation) {
-        NominalLogEntry& log = s.NominalLog;
-        log = NominalLogEntry{};
-        log.Amount = RoundMoney(-a);
-        log.AccountNo = kBankAccount;
-        log.Date = t.Date;
-        log.UserCode.set(s.UserCode);
-        log.Narrative.set(PadRight(t.ChequeNo.str(), 8) + " Paid to Member " +
-                          PadLeft(std::to_string(t.MemberNo), 5));
-        log.Reconciled = 0;
-        AddRecord(logs.nomlog, log);
+    if (PaysOut(t.TransType)) {
+        s.NominalLog = PaidOutLogOf(t, s.UserCode);
+        AddRecord(logs.nomlog, s.NominalLog);
     }
 }
 
@@ -286,26 +332,14 @@ MemberPosting PostMemberBatch(RunState& s) {
     AppendData(s, DataFile::MemLog, logs.memlog.data(), logs.memlog.size());
     AppendData(s, DataFile::NomLog, logs.nomlog.data(), logs.nomlog.size());
 
-    const double receipts = totals[kShare1Deposit] + totals[kShare2Deposit] +
-                            totals[kLoanRepayment] + totals[kFee] + totals[kInterest];
-    const double payments =
-        totals[kShare1Withdraw] + totals[kShare2Withdraw] + totals[kLoanAllocation];
-    SyslogRecord& sys = s.Syslog;
-    sys = SyslogRecord{};
-    sys.Amount = RoundMoney(receipts - payments);
-    sys.Date = s.WorkingDate;
-    sys.UserCode.set(s.UserCode);
-    sys.Description.set("Post Members Transactions");
-    AppendRecord(s, DataFile::SysLog, sys);
+    const double receipts = RunReceipts(totals);
+    const double payments = RunPayments(totals);
+    s.Syslog = RunLogEntry(RoundMoney(receipts - payments), s.WorkingDate, s.UserCode,
+                           kMemberRunDescription);
+    AppendRecord(s, DataFile::SysLog, s.Syslog);
     if (!IsZeroMoney(receipts)) {
-        NominalLogEntry& log = s.NominalLog;
-        log = NominalLogEntry{};
-        log.Amount = RoundMoney(receipts);
-        log.AccountNo = kBankAccount;
-        log.Date = s.WorkingDate;
-        log.UserCode.set(s.UserCode);
-        log.Narrative.set("In payments from members");
-        AppendRecord(s, DataFile::NomLog, log);
+        s.NominalLog = ReceiptsLogOf(receipts, s.WorkingDate, s.UserCode);
+        AppendRecord(s, DataFile::NomLog, s.NominalLog);
     }
     for (const auto& [record, member] : members) {
         s.RecordNo = record;
@@ -313,18 +347,12 @@ MemberPosting PostMemberBatch(RunState& s) {
         WriteMember(s);
     }
     // The bank takes the run's net cash, each control account the total of its type.
-    std::array<double, kNominalAccountCount> changes{};
-    changes[kBankAccount] = receipts - payments;
-    for (int type = kFirstPostingType; type <= kLastPostingType; ++type) {
-        changes[static_cast<std::size_t>(ControlAccount(type))] +=
-            totals[static_cast<std::size_t>(type)];
-    }
+    const std::array<double, kNominalAccountCount> changes = RunLedgerChanges(totals);
     for (int account = kBankAccount; account <= ControlAccount(kLastPostingType); ++account) {
         s.RecordNo = account;
         // A ledger that has lost its control accounts is not written from stale memory.
         if (ReadNominal(s) < kNominalAccountRecordSize) FailRun(s, EBADMSG);
-        const double change = changes[static_cast<std::size_t>(account)];
-        s.Nominal.Balance = RoundMoney(s.Nominal.Balance + change);
+        PostToAccount(s.Nominal, changes[static_cast<std::size_t>(account)]);
         if (!std::isfinite(+s.Nominal.Balance)) FailRun(s, ERANGE);
         WriteNominal(s);
     }

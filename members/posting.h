@@ -6,10 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/protocol.h"
 #include "core/state.h"
 #include "core/update.h"
+#include "members/loan.h"
 
 namespace tessary {
 
@@ -45,6 +48,30 @@ struct PostingLogs {
     std::string memlog;
     std::string nomlog;
 };
+
+// What one entry does to its member, posted on the working date `today`: the balances move
+// and the amounts posted come back by type. A repayment pays the interest due first, then
+// the loan, and what is left goes to Share 1.
+TypeAmounts ApplyMemberTransaction(MemberRecord& member, const MemberTransaction& entry,
+                                   Rates rates, double today);
+// The member log entry for an amount posted to a member as `type`.
+MemberLogEntry MemberLogOf(std::int32_t memberNo, int type, double amount, double date,
+                           std::string_view user);
+// Withdrawals and loans are paid out of the bank, each with an entry of its own.
+constexpr bool PaysOut(int type) {
+    return type >= kShare1Withdraw && type <= kLoanAllocation;
+}
+NominalLogEntry PaidOutLogOf(const MemberTransaction& entry, std::string_view user);
+
+// A run's money taken in and paid out, from its totals by type.
+double RunReceipts(const TypeAmounts& totals);
+double RunPayments(const TypeAmounts& totals);
+// What a run's totals do to the ledger, by account: the bank takes the net cash and each
+// control account the total of its type.
+std::array<double, kNominalAccountCount> RunLedgerChanges(const TypeAmounts& totals);
+// The bank's one entry for the money a run took in.
+NominalLogEntry ReceiptsLogOf(double receipts, double date, std::string_view user);
+inline constexpr const char* kMemberRunDescription = "Post Members Transactions";
 
 // Applies the entry in the transaction buffer to the member in the member buffer, adding its
 // member log entries and nominal log entries for money paid out to `logs`, its report lines

@@ -21,6 +21,21 @@ double BankEffect(int account, double amount) {
     return AccountInRange(account) ? amount : -amount;
 }
 
+void PostToAccount(NominalAccountRecord& account, double amount) {
+    account.Balance = RoundMoney(account.Balance + amount);
+}
+
+NominalLogEntry NominalLogOf(const NominalTransaction& t, double date, std::string_view user) {
+    NominalLogEntry log{};
+    log.Amount = RoundMoney(t.Amount);
+    log.AccountNo = t.AccountNo;
+    log.Date = date;
+    log.UserCode.set(user);
+    log.Narrative = t.Narrative;
+    log.Reconciled = 0;
+    return log;
+}
+
 std::string NominalTotalLine(int count, double total, const char* gap) {
     return "Total - Count " + Whole5(count) + gap + "Value " + Money11(total);
 }
@@ -137,29 +152,19 @@ NominalPosting PostNominalBatch(RunState& s) {
         t = entry;
         if (IsZeroMoney(t.Amount)) continue;
         NominalLogEntry& log = s.NominalLog;
-        log = NominalLogEntry{};
-        log.Amount = RoundMoney(t.Amount);
-        log.AccountNo = t.AccountNo;
-        log.Date = s.WorkingDate;
-        log.UserCode.set(s.UserCode);
-        log.Narrative = t.Narrative;
-        log.Reconciled = 0;
+        log = NominalLogOf(t, s.WorkingDate, s.UserCode);
         logs.append(reinterpret_cast<const char*>(RecordBytes(log)), sizeof log);
         run.bank += BankEffect(t.AccountNo, t.Amount);
     }
     SyslogRecord& sys = s.Syslog;
-    sys = SyslogRecord{};
-    sys.Amount = RoundMoney(run.bank);
-    sys.Date = s.WorkingDate;
-    sys.UserCode.set(s.UserCode);
-    sys.Description.set("Post Nominal Transactions");
+    sys = RunLogEntry(RoundMoney(run.bank), s.WorkingDate, s.UserCode, kNominalRunDescription);
     // The logs go first: a run cut short after them is seen as inconsistent.
     AppendData(s, DataFile::NomLog, logs.data(), logs.size());
     AppendRecord(s, DataFile::SysLog, sys);
     const auto add = [&](int account, double amount) {
         s.RecordNo = account;
         if (ReadNominal(s) < kNominalAccountRecordSize) FailRun(s, EBADMSG);
-        s.Nominal.Balance = RoundMoney(s.Nominal.Balance + amount);
+        PostToAccount(s.Nominal, amount);
         if (!std::isfinite(+s.Nominal.Balance)) FailRun(s, ERANGE);
         WriteNominal(s);
     };

@@ -2,6 +2,7 @@
 // Totalling and posting a user's nominal batch.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/state.h"
@@ -13,6 +14,11 @@ namespace tessary {
 std::string NominalBatchPath(const RunState& state);
 // Money into the bank is +amount for accounts 0 and 60 to 119, -amount for the rest.
 double BankEffect(int account, double amount);
+// A posted amount's effect on its account.
+void PostToAccount(NominalAccountRecord& account, double amount);
+// The nominal log entry of a batch entry posted on `date` by `user`, not yet reconciled.
+NominalLogEntry NominalLogOf(const NominalTransaction& entry, double date, std::string_view user);
+inline constexpr const char* kNominalRunDescription = "Post Nominal Transactions";
 
 inline constexpr std::uint64_t kMaxNominalBatchEntries = 10'000'000;
 

@@ -8,6 +8,7 @@
 #include "core/protocol.h"
 #include "core/text.h"
 #include "core/workfile.h"
+#include "members/posting.h"
 #include "members/types.h"
 
 namespace tessary {
@@ -45,6 +46,35 @@ DividendCheck Count(const std::vector<MemberRecord>& members, const std::string&
 
 }  // namespace
 
+double PayDividend(MemberRecord& m, double rate) {
+    const double dividend = RoundMoney(m.Share1SumLastYear * (rate / 1200));
+    m.Share1 = RoundMoney(m.Share1 + dividend);
+    m.Share1SumLastYear = 0;
+    return dividend;
+}
+
+void PostDividendTotal(NominalAccountRecord& share1Control, NominalAccountRecord& earnings,
+                       double total) {
+    share1Control.Balance = share1Control.Balance + total;
+    earnings.Balance = earnings.Balance - total;
+}
+
+std::array<NominalLogEntry, 2> DividendLogsOf(double total, double date, std::string_view user) {
+    const auto entry = [&](int account, double amount, const char* narrative) {
+        NominalLogEntry log{};
+        log.AccountNo = account;
+        log.Amount = RoundMoney(amount);
+        log.Date = date;
+        log.UserCode.set(user);
+        log.Narrative.set(narrative);
+        // Cash neither comes nor goes: the bank reconciliation never lists them.
+        log.Reconciled = 1;
+        return log;
+    };
+    return {entry(kUndividedEarningsAccount, -total, "Dividend Allocation"),
+            entry(kBankAccount, total, "Dividend Shares")};
+}
+
 bool DividendCheck::Earned() const {
     return !IsZeroMoney(sum);
 }
@@ -79,28 +109,19 @@ DividendRun AllocateDividend(RunState& s, const std::string& pattern, double rat
 
     run.started = true;
     BeginRun(s);
-    const double factor = rate / 1200;
     std::string memlog;
     std::int32_t memberNo = 0;
     for (MemberRecord& m : members) {
         ++memberNo;
         if (!Fits(pattern, m) || IsZeroMoney(m.Share1SumLastYear)) continue;
-        const double dividend = RoundMoney(m.Share1SumLastYear * factor);
-        m.Share1 = RoundMoney(m.Share1 + dividend);
-        run.total += dividend;
         // The report's average is the sum times this constant, as the listing always showed.
         const double average = m.Share1SumLastYear * 0.08333333;
-        m.Share1SumLastYear = 0;
+        const double dividend = PayDividend(m, rate);
+        run.total += dividend;
         if (!std::isfinite(+m.Share1)) FailRun(s, ERANGE);
 
-        MemberLogEntry& log = s.MemberLog;
-        log = MemberLogEntry{};
-        log.Amount = dividend;
-        log.Date = s.WorkingDate;
-        log.MemberNo = memberNo;
-        log.TransType = kDividendShares;
-        log.UserCode.set(s.UserCode);
-        AddRecord(memlog, log);
+        s.MemberLog = MemberLogOf(memberNo, kDividendShares, dividend, s.WorkingDate, s.UserCode);
+        AddRecord(memlog, s.MemberLog);
         run.lines.push_back(Whole5(memberNo) + " " + PadRight(m.Name.str().substr(0, 24), 24) +
                             " " + Money11(average) + " " + Money11(dividend) + " " +
                             Money11(m.Share1));
@@ -110,37 +131,22 @@ DividendRun AllocateDividend(RunState& s, const std::string& pattern, double rat
     // matches the stored total, and the next open restores the set as it was before.
     AppendData(s, DataFile::MemLog, memlog.data(), memlog.size());
     std::string nomlog;
-    const auto ledgerEntry = [&](int account, double amount, const char* narrative) {
-        NominalLogEntry& log = s.NominalLog;
-        log = NominalLogEntry{};
-        log.AccountNo = account;
-        log.Amount = RoundMoney(amount);
-        log.Date = s.WorkingDate;
-        log.UserCode.set(s.UserCode);
-        log.Narrative.set(narrative);
-        // Cash neither comes nor goes: the bank reconciliation never lists them.
-        log.Reconciled = 1;
-        AddRecord(nomlog, log);
-    };
-    ledgerEntry(kUndividedEarningsAccount, -run.total, "Dividend Allocation");
-    ledgerEntry(kBankAccount, run.total, "Dividend Shares");
+    for (const NominalLogEntry& log : DividendLogsOf(run.total, s.WorkingDate, s.UserCode)) {
+        s.NominalLog = log;
+        AddRecord(nomlog, s.NominalLog);
+    }
     AppendData(s, DataFile::NomLog, nomlog.data(), nomlog.size());
-    SyslogRecord& sys = s.Syslog;
-    sys = SyslogRecord{};
-    sys.Amount = run.total;
-    sys.Date = s.WorkingDate;
-    sys.UserCode.set(s.UserCode);
-    sys.Description.set("Allocate Dividends");
-    AppendRecord(s, DataFile::SysLog, sys);
+    s.Syslog = RunLogEntry(run.total, s.WorkingDate, s.UserCode, kDividendRunDescription);
+    AppendRecord(s, DataFile::SysLog, s.Syslog);
 
     WriteData(s, DataFile::MemAcc, 0, members.data(), members.size() * sizeof(MemberRecord));
     if (!ledger) {
         FailRun(s, EBADMSG);  // a ledger without account 80 is not written from nothing
     } else {
+        PostDividendTotal(accounts[kShare1DepositsAccount], accounts[kUndividedEarningsAccount],
+                          run.total);
         for (int account : {kShare1DepositsAccount, kUndividedEarningsAccount}) {
-            NominalAccountRecord& a = accounts[static_cast<std::size_t>(account)];
-            a.Balance =
-                account == kShare1DepositsAccount ? a.Balance + run.total : a.Balance - run.total;
+            const NominalAccountRecord& a = accounts[static_cast<std::size_t>(account)];
             WriteData(s, DataFile::NomAcc,
                       static_cast<std::uint64_t>(account) * sizeof(NominalAccountRecord),
                       RecordBytes(a), sizeof a);

@@ -4,6 +4,7 @@
 // hand back messages, report lines and the outcome; TFdividend is the form that asks for the
 // pattern and rate and shows the report.
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,17 @@ namespace tessary {
 
 inline constexpr const char* kMsgNoDividends = "No Dividends have been Earned";
 inline constexpr const char* kMsgDividendTooLarge = "Dividend exceeds undivided earnings ?";
+
+inline constexpr const char* kDividendRunDescription = "Allocate Dividends";
+
+// Pays the member the dividend at `rate` per cent a year on last year's Share 1 sum: Share 1
+// is credited and the sum cleared. Returns the dividend, rounded to pence.
+double PayDividend(MemberRecord& member, double rate);
+// Dividends totalling `total` leave undivided earnings for the Share 1 control account.
+void PostDividendTotal(NominalAccountRecord& share1Control, NominalAccountRecord& earnings,
+                       double total);
+// The ledger's two entries for dividends totalling `total`, both reconciled: no cash moves.
+std::array<NominalLogEntry, 2> DividendLogsOf(double total, double date, std::string_view user);
 
 struct DividendCheck {
     bool opened = false;  // false: the open said why

@@ -42,6 +42,35 @@ std::string YearEndRefusal(const SystemRecord& system) {
     return system.PeriodNumber == 13 ? "" : kMsgYearEndTooEarly;
 }
 
+void EndMemberPeriod(MemberRecord& m, const SystemRecord& system) {
+    if (system.InterestMethod == 1 && !IsZeroMoney(m.LoanBalance)) {
+        m.InterestDue = RoundMoney(MonthlyInterestRate(system) * m.LoanBalance + m.InterestDue);
+    }
+    m.Share1Sum = m.Share1Sum + m.Share1;
+}
+
+void EndAccountPeriod(NominalAccountRecord& a) {
+    a.PeriodStartBalance = +a.Balance;
+}
+
+void EndSystemPeriod(SystemRecord& system, double date) {
+    system.PeriodNumber = system.PeriodNumber + 1;
+    system.LastPeriodEndDate = date;
+}
+
+std::string PeriodEndDescription(int period) {
+    return fmt::format("Process Month {}", period);
+}
+
+void RollMemberYear(MemberRecord& m) {
+    m.YearStartShare1 = +m.Share1;
+    m.YearStartShare2 = +m.Share2;
+    m.YearStartLoan = +m.LoanBalance;
+    m.YearStartInterestDue = +m.InterestDue;
+    m.Share1SumLastYear = +m.Share1Sum;
+    m.Share1Sum = 0;
+}
+
 PeriodRun PeriodEnd(RunState& s) {
     PeriodRun run;
     // The run is checked again against the system record as stored: another copy of the
@@ -54,37 +83,25 @@ PeriodRun PeriodEnd(RunState& s) {
         return run;
     }
     BeginRun(s);
-    const int period = s.System.PeriodNumber;
-    const bool monthlyInterest = s.System.InterestMethod == 1;
-    const double rate = s.MonthlyRate();
-
     // The log entry goes to disc before any record: a run cut short after it is seen as
     // inconsistent by the next open and restored, never taken as half a period end.
-    SyslogRecord& sys = s.Syslog;
-    sys = SyslogRecord{};
-    sys.Amount = 0;
-    sys.Date = s.WorkingDate;
-    sys.UserCode.set(s.UserCode);
-    sys.Description.set(fmt::format("Process Month {}", period));
-    AppendRecord(s, DataFile::SysLog, sys);
+    s.Syslog =
+        RunLogEntry(0, s.WorkingDate, s.UserCode, PeriodEndDescription(s.System.PeriodNumber));
+    AppendRecord(s, DataFile::SysLog, s.Syslog);
 
     std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]);
     for (MemberRecord& m : members) {
-        if (monthlyInterest && !IsZeroMoney(m.LoanBalance)) {
-            m.InterestDue = RoundMoney(rate * m.LoanBalance + m.InterestDue);
-        }
-        m.Share1Sum = m.Share1Sum + m.Share1;
+        EndMemberPeriod(m, s.System);
         if (!Finite(m)) FailRun(s, ERANGE);
     }
     WriteAllRecords(s, DataFile::MemAcc, members);
 
     std::vector<NominalAccountRecord> accounts =
         ReadAllRecords<NominalAccountRecord>(s.Files[DataFile::NomAcc]);
-    for (NominalAccountRecord& a : accounts) a.PeriodStartBalance = +a.Balance;
+    for (NominalAccountRecord& a : accounts) EndAccountPeriod(a);
     WriteAllRecords(s, DataFile::NomAcc, accounts);
 
-    s.System.PeriodNumber = period + 1;
-    s.System.LastPeriodEndDate = s.WorkingDate;
+    EndSystemPeriod(s.System, s.WorkingDate);
     run.outcome = CommitUpdate(s, kUpdate);
     return run;
 }
@@ -124,14 +141,7 @@ PeriodRun YearEnd(RunState& s) {
     WriteAllRecords(s, DataFile::NomAcc, accounts);
 
     std::vector<MemberRecord> members = ReadAllRecords<MemberRecord>(s.Files[DataFile::MemAcc]);
-    for (MemberRecord& m : members) {
-        m.YearStartShare1 = +m.Share1;
-        m.YearStartShare2 = +m.Share2;
-        m.YearStartLoan = +m.LoanBalance;
-        m.YearStartInterestDue = +m.InterestDue;
-        m.Share1SumLastYear = +m.Share1Sum;
-        m.Share1Sum = 0;
-    }
+    for (MemberRecord& m : members) RollMemberYear(m);
     WriteAllRecords(s, DataFile::MemAcc, members);
 
     s.System.PeriodNumber = 1;

@@ -25,6 +25,19 @@ std::string PeriodEndRefusal(const SystemRecord& system, double workingDate);
 // Why a year end may not run now, or "".
 std::string YearEndRefusal(const SystemRecord& system);
 
+// A period end's effect on one member: the month's interest charged on the loan when
+// interest is charged monthly, and Share 1 added to the running sum the dividend is paid on.
+void EndMemberPeriod(MemberRecord& member, const SystemRecord& system);
+// On one nominal account: the balance now is where the next period starts.
+void EndAccountPeriod(NominalAccountRecord& account);
+// On the system record: the period number moves on and `date` is the last period end.
+void EndSystemPeriod(SystemRecord& system, double date);
+// The system log's description of the period end of `period`.
+std::string PeriodEndDescription(int period);
+// A year end's effect on one member: this year's closing balances start the next, and the
+// year's running sum is kept for the dividend.
+void RollMemberYear(MemberRecord& member);
+
 struct PeriodRun {
     bool opened = false;    // false: the open said why (files in use, restore offered)
     std::string refused;    // the stored system record refuses the run, or ""

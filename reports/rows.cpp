@@ -4,7 +4,7 @@
 #include <span>
 
 #include "core/text.h"
-#include "reports/writer.h"
+#include "core/workfile.h"
 
 namespace tessary {
 

@@ -32,7 +32,7 @@ struct Cell {
 
 enum class RowKind { Heading, Detail, Total, Blank, PageBreak, Note };
 
-// A row and its text layout: a FormatTexts format (reports/writer.h) whose conversions take
+// A row and its text layout: a FormatTexts format (core/text.h) whose conversions take
 // the cells in order. Layouts are literals, so rows copy cheaply.
 struct Row {
     RowKind kind = RowKind::Detail;

@@ -67,12 +67,6 @@ constexpr std::array<std::string_view, 6> kGroups = {"Youth Club",    "Football 
                                                      "Parish Guild",  "Drama Society",
                                                      "Credit Circle", "Tenants Association"};
 
-// A period of the loan's frequency; a record without one counts by the month.
-double PeriodDays(std::string_view frequency) {
-    const double days = FrequencyDays(frequency);
-    return days > 0 ? days : FrequencyDays("M");
-}
-
 // The whole day `years` years (of 365.25 days) before `day`.
 double YearsBefore(double day, double years) {
     return std::floor(day - years * 365.25);
@@ -179,8 +173,9 @@ struct MemberMaker {
     }
 
     void AddLoan(MemberRecord& m, double join, Standing& standing) {
-        const std::string_view frequency = random.Pick(kRepaymentFrequencies).letter;
-        const double period = PeriodDays(frequency);
+        const RepaymentFrequency& drawn = random.Pick(kRepaymentFrequencies);
+        const std::string_view frequency = drawn.letter;
+        const double period = drawn.days;
         const double amount = RoundMoney(static_cast<double>(random.Between(5, 400)) * 50);
         const double periods = frequency == "W"   ? static_cast<double>(random.Between(26, 156))
                                : frequency == "F" ? static_cast<double>(random.Between(13, 78))
@@ -205,7 +200,6 @@ struct MemberMaker {
             due >= 1 ? std::floor(loanDate + due * period) -
                            static_cast<double>(random.Between(0, static_cast<std::int64_t>(period)))
                      : loanDate;
-        const double sinceLastPay = std::max(0.0, date - std::max(lastPay, loanDate));
 
         m.LoanNumber = ++loanNumber;
         m.LoanDate = loanDate;
@@ -215,7 +209,8 @@ struct MemberMaker {
         m.LoanBalance = balance;
         m.LastPayDate = std::max(lastPay, loanDate);
         m.InterestPaid = RoundMoney((amount - balance) * 0.06);
-        m.InterestDue = balance > 0 ? RoundMoney(dailyRate * balance * sinceLastPay) : 0;
+        // What has accrued since the last payment, none of it charged yet.
+        m.InterestDue = InterestDue(m, Rates{dailyRate, false}, date);
         m.MaxLoan = amount;
         const double yearStart = YearsBefore(date, 1);
         if (loanDate < yearStart) {

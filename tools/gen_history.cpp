@@ -12,7 +12,12 @@
 #include "core/dates.h"
 #include "core/money.h"
 #include "core/state.h"
+#include "core/update.h"
 #include "members/loan.h"
+#include "members/posting.h"
+#include "nominal/posting.h"
+#include "processing/dividend.h"
+#include "processing/periods.h"
 #include "tools/gen_common.h"
 
 namespace tessary::gen {
@@ -21,8 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Amounts are kept in whole pence while the year is made, so that every sum the books are
-// checked by is exact; they become Doubles only when stored.
+// Amounts are drawn in whole pence; the engine's own rules then post them as it would.
 using Pence = std::int64_t;
 
 Pence ToPence(double x) {
@@ -71,12 +75,6 @@ std::vector<std::int64_t> Spread(std::int64_t total, const std::vector<double>& 
     return counts;
 }
 
-// A period of the loan's frequency; a record without one counts by the month.
-double PeriodDays(std::string_view frequency) {
-    const double days = FrequencyDays(frequency);
-    return days > 0 ? days : FrequencyDays("M");
-}
-
 // The users entitled to each kind of run: member posting takes rights level 3 or better,
 // nominal posting and period end 2, dividend allocation 1. Only users who can sign on count.
 struct Users {
@@ -100,32 +98,16 @@ struct Users {
     }
 };
 
-// Where a member stands during the year.
-struct Holding {
-    Pence share1 = 0;
-    Pence share2 = 0;
-    Pence loan = 0;
-    Pence interest = 0;  // interest due as stored
-    Pence interestPaid = 0;
-    Pence share1Sum = 0;  // Share 1 at each period end so far
-    double lastPay = 0;
-    bool juvenile = false;
-    bool listed = false;  // in the borrowers' list
-};
-
-// One member transaction as posting splits it: amounts by type 1 to 8.
-using Split = std::array<Pence, 9>;
-
-int Entries(const Split& split) {
+// The amounts a transaction posts: how many member log entries it makes.
+int Entries(const TypeAmounts& split) {
     int n = 0;
-    for (int t = 1; t <= 8; ++t) n += split[static_cast<std::size_t>(t)] != 0;
+    for (int t = kFirstPostingType; t <= kLastPostingType; ++t)
+        n += split[static_cast<std::size_t>(t)] != 0;
     return n;
 }
 
-// Last year's dividend of a member: 3 per cent a year of the average Share 1 balance.
-Pence DividendOf(const MemberRecord& m) {
-    return ToPence(RoundMoney(m.Share1SumLastYear * (3.0 / 1200)));
-}
+// Dividends are declared at 3 per cent a year.
+constexpr double kDividendRate = 3;
 
 // Share of each keyed transaction type 1 to 7, in per cent.
 constexpr std::array<int, 7> kTypeShares = {30, 8, 30, 5, 15, 6, 6};
@@ -151,32 +133,31 @@ class Year {
     void Begin();
     void Dividends(double day, std::int64_t count);
     void MemberRun(double day, std::int64_t slots);
-    int Transaction(double day, std::int64_t slots, const std::string& user, Split& totals);
+    int Transaction(double day, std::int64_t slots, const std::string& user, TypeAmounts& totals);
     void CashbookRun(double day, std::int64_t entries);
-    void PeriodEnd(double day, int period);
+    void PeriodEnd(double day);
     void CloseBooks();
 
-    Pence InterestDueNow(const Holding& h, double day) const;
-    Split Repayment(const Holding& h, double day, Pence amount) const;
     std::size_t AnyMember() { return random_.Index(members_.size()); }
     std::size_t Borrower();
-    void SetUpLoan(std::size_t who, double day, Pence amount);
+    void SetUpLoan(MemberRecord& m, double day, Pence amount);
+    bool Owes(std::size_t who) const { return members_[who].LoanBalance > 0; }
 
-    void MemberEntry(std::size_t who, int type, Pence amount, double day, const std::string& user);
-    void NominalEntry(int account, Pence amount, double day, const std::string& user,
-                      std::string_view narrative, bool reconciled);
-    void SystemEntry(Pence amount, double day, const std::string& user,
-                     std::string_view description);
+    void Log(const NominalLogEntry& e, bool reconciled) {
+        NominalLogEntry logged = e;
+        logged.Reconciled = reconciled ? 1 : 0;
+        nomlog_.Add(logged);
+    }
     bool Cleared(double day) const { return day <= statementDate_; }
-    void Move(int account, Pence amount) { movement_[static_cast<std::size_t>(account)] += amount; }
-    void BankMoved(Pence amount) {
-        Move(kBankAccount, amount);
-        lowestBank_ = std::min(lowestBank_, movement_[kBankAccount]);
+    void BankMoved() {
+        lowestBank_ = std::min(lowestBank_, ToPence(accounts_[kBankAccount].Balance));
     }
 
     const HistorySettings& settings_;
     Random& random_;
     std::vector<MemberRecord>& members_;
+    // The year is posted onto accounts that start it at nothing; the books close by adding
+    // the year-start balances made to fit what the year did.
     std::vector<NominalAccountRecord>& accounts_;
     SystemRecord& system_;
     Users users_;
@@ -184,18 +165,14 @@ class Year {
     RecordWriter<NominalLogEntry> nomlog_;
     RecordWriter<SyslogRecord> syslog_;
 
-    std::vector<Holding> holdings_;
+    Rates rates_;
     std::vector<std::size_t> borrowers_;
+    std::vector<bool> listed_;  // in the borrowers' list
     std::int32_t loanNumber_ = 0;
     std::int64_t cheque_ = 0;
     std::int64_t transactions_ = 0;
-    double monthlyRate_ = 0;
-    double dailyRate_ = 0;
     double statementDate_ = 0;  // the bank has cleared what it saw up to this day
     Pence dividendTotal_ = 0;
-
-    std::array<Pence, kNominalAccountCount> movement_{};  // since the year's start
-    std::array<Pence, kNominalAccountCount> periodStart_{};
     Pence lowestBank_ = 0;
 
     std::vector<int> cashbookAccounts_;
@@ -206,41 +183,33 @@ class Year {
 };
 
 void Year::Begin() {
-    monthlyRate_ = system_.InterestRate * 0.01;
-    dailyRate_ = system_.InterestRate * 12 / 36525;
+    rates_ = RatesOf(system_);
     cheque_ = random_.Between(100000, 800000);
     const double yearStart = MonthsAfter(settings_.date, -12);
 
     // The members as the last year end left them: their balances then are the year-start
     // balances, and every loan was made before it.
-    holdings_.resize(members_.size());
+    listed_.assign(members_.size(), false);
     for (std::size_t i = 0; i < members_.size(); ++i) {
         MemberRecord& m = members_[i];
-        Holding& h = holdings_[i];
-        h.share1 = ToPence(m.Share1);
-        h.share2 = ToPence(m.Share2);
-        h.loan = ToPence(m.LoanBalance);
-        h.interest = ToPence(m.InterestDue);
-        h.interestPaid = ToPence(m.InterestPaid);
-        h.juvenile = m.MemberType == "JUVENILE";
         if (m.LoanDate > yearStart) {
             m.LoanDate = m.LoanDate - 365;
             m.LastPayDate = m.LastPayDate - 365;
         }
         if (m.LoanDate > 0) m.LastPayDate = std::min(+m.LastPayDate, yearStart);
-        h.lastPay = m.LastPayDate;
-        m.YearStartShare1 = m.Share1;
-        m.YearStartShare2 = m.Share2;
-        m.YearStartLoan = m.LoanBalance;
-        m.YearStartInterestDue = m.InterestDue;
         // Last year's twelve period-end balances, for the dividend.
-        m.Share1Sum = 0;
-        m.Share1SumLastYear = RoundMoney(12 * m.Share1 * (0.85 + 0.15 * random_.Unit()));
+        m.Share1Sum = RoundMoney(12 * m.Share1 * (0.85 + 0.15 * random_.Unit()));
+        RollMemberYear(m);
         loanNumber_ = std::max(loanNumber_, +m.LoanNumber);
-        if (h.loan > 0) {
+        if (Owes(i)) {
             borrowers_.push_back(i);
-            h.listed = true;
+            listed_[i] = true;
         }
+    }
+    system_.PeriodNumber = 1;
+    for (NominalAccountRecord& r : accounts_) {
+        r.Balance = 0;
+        r.PeriodStartBalance = 0;
     }
 
     // The cash book spends on the accounts in use, each in proportion to its budget, and
@@ -269,126 +238,57 @@ void Year::Begin() {
     }
 }
 
-Pence Year::InterestDueNow(const Holding& h, double day) const {
-    if (h.loan == 0) return 0;
-    if (system_.InterestMethod == 1) return h.interest;
-    return ToPence(RoundMoney(dailyRate_ * Money(h.loan) * (day - h.lastPay) + Money(h.interest)));
-}
-
-// A repayment goes to interest due first, then to the loan, and what is left to Share 1.
-Split Year::Repayment(const Holding& h, double day, Pence amount) const {
-    Split split{};
-    Pence interest = 0, principal = 0, excess = 0;
-    if (h.loan > 0) {
-        const Pence due = InterestDueNow(h, day);
-        const Pence owed = due + h.loan;
-        if (due > amount) {
-            interest = amount;
-        } else if (amount > owed) {
-            interest = due;
-            principal = owed - due;
-            excess = amount - interest - principal;
-        } else {
-            interest = due;
-            principal = amount - due;
-        }
-    } else {
-        excess = amount;
-    }
-    split[3] = principal;
-    split[8] = interest;
-    split[1] = excess;
-    return split;
-}
-
 std::size_t Year::Borrower() {
     if (borrowers_.empty()) return AnyMember();
     std::size_t who = borrowers_[random_.Index(borrowers_.size())];
-    for (int tries = 1; tries < 20 && holdings_[who].loan <= 0; ++tries)
+    for (int tries = 1; tries < 20 && !Owes(who); ++tries)
         who = borrowers_[random_.Index(borrowers_.size())];
     return who;
 }
 
 // New loan terms, as maintenance sets them before the loan is paid out; a member who
 // already owes has the new loan replace the old one's terms.
-void Year::SetUpLoan(std::size_t who, double day, Pence amount) {
-    MemberRecord& m = members_[who];
-    Holding& h = holdings_[who];
-    const std::string_view frequency = random_.Pick(kRepaymentFrequencies).letter;
+void Year::SetUpLoan(MemberRecord& m, double day, Pence amount) {
+    const RepaymentFrequency& frequency = random_.Pick(kRepaymentFrequencies);
     const double periods =
-        static_cast<double>(random_.Between(6, 36)) * FrequencyDays("M") / PeriodDays(frequency);
-    const Pence granted = h.loan + amount;
+        static_cast<double>(random_.Between(6, 36)) * FrequencyDays("M") / frequency.days;
+    const double granted = RoundMoney(m.LoanBalance + Money(amount));
     m.LoanNumber = ++loanNumber_;
     m.LoanDate = day;
-    m.Frequency.set(frequency);
-    m.LoanAmount = Money(granted);
-    m.Repayment = std::ceil(Money(granted) * 1.06 / std::max(1.0, std::floor(periods)));
-    m.MaxLoan = std::max(+m.MaxLoan, Money(granted));
-    h.interestPaid = 0;
-    if (!h.listed) {
-        borrowers_.push_back(who);
-        h.listed = true;
-    }
-}
-
-void Year::MemberEntry(std::size_t who, int type, Pence amount, double day,
-                       const std::string& user) {
-    MemberLogEntry e;
-    e.Amount = Money(amount);
-    e.Date = day;
-    e.MemberNo = static_cast<std::int32_t>(who) + 1;
-    e.TransType = type;
-    e.UserCode.set(user);
-    memlog_.Add(e);
-}
-
-void Year::NominalEntry(int account, Pence amount, double day, const std::string& user,
-                        std::string_view narrative, bool reconciled) {
-    NominalLogEntry e;
-    e.Amount = Money(amount);
-    e.AccountNo = account;
-    e.Date = day;
-    e.UserCode.set(user);
-    e.Narrative.set(narrative);
-    e.Reconciled = reconciled ? 1 : 0;
-    nomlog_.Add(e);
-}
-
-void Year::SystemEntry(Pence amount, double day, const std::string& user,
-                       std::string_view description) {
-    SyslogRecord e;
-    e.Amount = Money(amount);
-    e.Date = day;
-    e.UserCode.set(user);
-    e.Description.set(description);
-    syslog_.Add(e);
+    m.Frequency.set(frequency.letter);
+    m.LoanAmount = granted;
+    m.Repayment = std::ceil(granted * 1.06 / std::max(1.0, std::floor(periods)));
+    m.MaxLoan = std::max(+m.MaxLoan, granted);
+    m.InterestPaid = 0;
 }
 
 // Dividends on last year's Share 1 out of undivided earnings, to the first `count` members
 // (in record order) that have earned one: the others wait for a later run.
 void Year::Dividends(double day, std::int64_t count) {
     const std::string& user = Users::Pick(users_.controllers, random_);
+    double total = 0;
     for (std::size_t i = 0; i < members_.size() && count > 0; ++i) {
         MemberRecord& m = members_[i];
-        const Pence dividend = DividendOf(m);
-        if (dividend <= 0) continue;
-        holdings_[i].share1 += dividend;
-        m.Share1SumLastYear = 0;
-        dividendTotal_ += dividend;
-        MemberEntry(i, 9, dividend, day, user);
+        MemberRecord paid = m;
+        const double dividend = PayDividend(paid, kDividendRate);
+        if (!(dividend > 0)) continue;
+        m = paid;
+        total += dividend;
+        memlog_.Add(
+            MemberLogOf(static_cast<std::int32_t>(i) + 1, kDividendShares, dividend, day, user));
         --count;
     }
-    Move(1, dividendTotal_);
-    Move(80, -dividendTotal_);
-    // The pair leaves the bank as it was, and is reconciled from the start.
-    NominalEntry(80, -dividendTotal_, day, user, "Dividend Allocation", true);
-    NominalEntry(kBankAccount, dividendTotal_, day, user, "Dividend Shares", true);
-    SystemEntry(dividendTotal_, day, user, "Allocate Dividends");
+    PostDividendTotal(accounts_[kShare1DepositsAccount], accounts_[kUndividedEarningsAccount],
+                      total);
+    for (const NominalLogEntry& e : DividendLogsOf(total, day, user)) nomlog_.Add(e);
+    syslog_.Add(RunLogEntry(total, day, user, kDividendRunDescription));
+    dividendTotal_ = ToPence(total);
 }
 
 // One keyed transaction, posted: returns the member log entries it made. A transaction that
 // would need more entries than the day has left becomes a plain Share 1 deposit.
-int Year::Transaction(double day, std::int64_t slots, const std::string& user, Split& totals) {
+int Year::Transaction(double day, std::int64_t slots, const std::string& user,
+                      TypeAmounts& totals) {
     // The year's first seven transactions are one of each keyed type; the rest are drawn.
     int type = 1;
     if (transactions_ < 7) {
@@ -410,58 +310,55 @@ int Year::Transaction(double day, std::int64_t slots, const std::string& user, S
         if (random_.Chance(penceChance)) p += random_.Between(1, 99);
         return p;
     };
+    const auto juvenile = [&](std::size_t i) { return members_[i].MemberType == "JUVENILE"; };
     std::size_t who = AnyMember();
     Pence amount = 0;
-    Split split{};
     switch (type) {
-        case 3: {
+        case kLoanRepayment: {
             who = Borrower();
-            const Holding& h = holdings_[who];
             const MemberRecord& m = members_[who];
-            if (h.loan <= 0 || m.Repayment <= 0) {
-                type = 1;
+            const double period = RepaymentPeriodDays(m);
+            if (!Owes(who) || period <= 0) {
+                type = kShare1Deposit;
                 break;
             }
             // What has fallen due since the last payment, more or less.
-            const double due = std::clamp(
-                std::round((day - h.lastPay) / PeriodDays(m.Frequency.view())), 1.0, 26.0);
+            const double due = std::clamp(std::round((day - m.LastPayDate) / period), 1.0, 26.0);
             const double roll = random_.Unit();
             const double factor = roll < 0.7 ? 1 : roll < 0.85 ? 0.5 : 1.5;
             amount = std::max<Pence>(100, ToPence(m.Repayment * due * factor));
-            split = Repayment(h, day, amount);
             break;
         }
-        case 4: {
+        case kFee: {
             constexpr std::array<Pence, 5> kFees = {100, 200, 500, 1000, 2500};
             amount = random_.Pick(kFees);
             break;
         }
-        case 5:
-        case 6: {
+        case kShare1Withdraw:
+        case kShare2Withdraw: {
             // Withdrawals stay within the balance.
             const auto balance = [&](std::size_t i) {
-                return type == 5 ? holdings_[i].share1 : holdings_[i].share2;
+                return ToPence(type == kShare1Withdraw ? members_[i].Share1 : members_[i].Share2);
             };
             for (int tries = 1; tries < 20 && balance(who) < 1000; ++tries) who = AnyMember();
             if (balance(who) < 1000) {
-                type = type == 5 ? 1 : 2;  // nothing to draw: it becomes a lodgement
+                type -= 4;  // nothing to draw: it becomes a lodgement
                 break;
             }
             amount = random_.Chance(0.1) ? balance(who)
                                          : std::min(balance(who), 1000 * random_.Between(1, 60));
             break;
         }
-        case 7: {
+        case kLoanAllocation: {
             // Mostly a first loan to an adult member without one; otherwise a top-up.
             if (random_.Chance(0.7)) {
-                for (int tries = 1;
-                     tries < 20 && (holdings_[who].loan != 0 || holdings_[who].juvenile); ++tries)
+                for (int tries = 1; tries < 20 && (Owes(who) || juvenile(who)); ++tries)
                     who = AnyMember();
             } else {
                 who = Borrower();
             }
-            if (holdings_[who].juvenile) {
-                type = 1;
+            if (juvenile(who)) {
+                type = kShare1Deposit;
                 break;
             }
             amount = 5000 * random_.Between(4, 160);
@@ -470,64 +367,41 @@ int Year::Transaction(double day, std::int64_t slots, const std::string& user, S
         default:
             break;
     }
-    if (type == 1 && amount == 0) amount = pounds(5, 250, 0.25);
-    if (type == 2 && amount == 0) amount = pounds(5, 100, 0.1);
-    if (type != 3) split[static_cast<std::size_t>(type)] = amount;
+    if (type == kShare1Deposit && amount == 0) amount = pounds(5, 250, 0.25);
+    if (type == kShare2Deposit && amount == 0) amount = pounds(5, 100, 0.1);
+
+    MemberTransaction t;
+    t.MemberNo = static_cast<std::int32_t>(who) + 1;
+    t.TransType = type;
+    t.Amount = Money(amount);
+    t.Date = day;
+    // Money paid out goes by cheque, mostly numbered.
+    if (PaysOut(type) && random_.Chance(0.85)) t.ChequeNo.set(fmt::format("{}", cheque_++));
+
+    MemberRecord& m = members_[who];
+    MemberRecord posted = m;
+    if (type == kLoanAllocation) SetUpLoan(posted, day, amount);
+    TypeAmounts split = ApplyMemberTransaction(posted, t, rates_, day);
     if (Entries(split) > slots) {
-        type = 1;
-        amount = pounds(5, 250, 0.25);
-        split = Split{};
-        split[1] = amount;
+        t.TransType = kShare1Deposit;
+        t.Amount = Money(pounds(5, 250, 0.25));
+        posted = m;
+        split = ApplyMemberTransaction(posted, t, rates_, day);
+    }
+    m = posted;
+    if (t.TransType == kLoanAllocation && !listed_[who]) {
+        borrowers_.push_back(who);
+        listed_[who] = true;
     }
 
-    Holding& h = holdings_[who];
-    switch (type) {
-        case 1:
-            h.share1 += amount;
-            break;
-        case 2:
-            h.share2 += amount;
-            break;
-        case 3:
-            if (h.loan > 0) {
-                const Pence due = InterestDueNow(h, day);
-                h.interestPaid += split[8];
-                h.interest = due - split[8];
-                h.loan -= split[3];
-            }
-            h.share1 += split[1];
-            h.lastPay = day;
-            break;
-        case 5:
-            h.share1 -= amount;
-            break;
-        case 6:
-            h.share2 -= amount;
-            break;
-        case 7:
-            SetUpLoan(who, day, amount);
-            if (h.loan > 0) h.interest = InterestDueNow(h, day);
-            h.lastPay = day;
-            h.loan += amount;
-            break;
-        default:
-            break;
+    for (int posted = kLastPostingType; posted >= kFirstPostingType; --posted) {
+        const double part = split[static_cast<std::size_t>(posted)];
+        totals[static_cast<std::size_t>(posted)] += part;
+        if (part != 0) memlog_.Add(MemberLogOf(t.MemberNo, posted, RoundMoney(part), day, user));
     }
-    const int made = Entries(split);
-    for (int t = 8; t >= 1; --t) {
-        const Pence part = split[static_cast<std::size_t>(t)];
-        if (part == 0) continue;
-        MemberEntry(who, t, part, day, user);
-        totals[static_cast<std::size_t>(t)] += part;
-    }
-    if (type >= 5) {
-        // Money paid out goes by cheque, mostly numbered; a few are never presented.
-        const std::string number = random_.Chance(0.85) ? fmt::format("{}", cheque_++) : "";
-        NominalEntry(kBankAccount, -amount, day, user,
-                     fmt::format("{:<8} Paid to Member {:>5}", number, who + 1),
-                     Cleared(day) && !random_.Chance(0.02));
-    }
-    return made;
+    // A few cheques are never presented.
+    if (PaysOut(t.TransType)) Log(PaidOutLogOf(t, user), Cleared(day) && !random_.Chance(0.02));
+    return Entries(split);
 }
 
 // A day's member batch, posted: the log entries, the cheques, one receipt for the money
@@ -535,16 +409,16 @@ int Year::Transaction(double day, std::int64_t slots, const std::string& user, S
 void Year::MemberRun(double day, std::int64_t slots) {
     if (slots <= 0) return;
     const std::string& user = Users::Pick(users_.posting, random_);
-    Split totals{};
+    TypeAmounts totals{};
     while (slots > 0) slots -= Transaction(day, slots, user, totals);
-    const Pence receipts = totals[1] + totals[2] + totals[3] + totals[4] + totals[8];
-    const Pence payments = totals[5] + totals[6] + totals[7];
-    SystemEntry(receipts - payments, day, user, "Post Members Transactions");
-    if (receipts != 0) {
-        NominalEntry(kBankAccount, receipts, day, user, "In payments from members", Cleared(day));
-    }
-    for (int t = 1; t <= 8; ++t) Move(t, totals[static_cast<std::size_t>(t)]);
-    BankMoved(receipts - payments);
+    const double receipts = RunReceipts(totals);
+    const double payments = RunPayments(totals);
+    syslog_.Add(RunLogEntry(RoundMoney(receipts - payments), day, user, kMemberRunDescription));
+    if (!IsZeroMoney(receipts)) Log(ReceiptsLogOf(receipts, day, user), Cleared(day));
+    const std::array<double, kNominalAccountCount> changes = RunLedgerChanges(totals);
+    for (int a = kBankAccount; a <= ControlAccount(kLastPostingType); ++a)
+        PostToAccount(accounts_[static_cast<std::size_t>(a)], changes[static_cast<std::size_t>(a)]);
+    BankMoved();
     lastPosting_ = day;
 }
 
@@ -554,43 +428,37 @@ void Year::CashbookRun(double day, std::int64_t entries) {
     const std::string& user = Users::Pick(users_.supervisors, random_);
     double weights = 0;
     for (double w : cashbookWeights_) weights += w;
-    Pence bank = 0;
+    double bank = 0;
     for (std::int64_t i = 0; i < entries; ++i) {
         double roll = random_.Unit() * weights;
         std::size_t k = 0;
         while (k + 1 < cashbookAccounts_.size() && roll >= cashbookWeights_[k])
             roll -= cashbookWeights_[k++];
-        const int account = cashbookAccounts_[k];
-        const Pence amount =
-            std::max<Pence>(100, ToPence(Money(cashbookEntryAmount_[k]) * (0.5 + random_.Unit())));
-        const bool income = account < kExpenditureStart;
-        const std::string name = accounts_[static_cast<std::size_t>(account)].AccountName.str();
-        const std::string narrative =
-            income ? fmt::format("Lodged - {}", name) : fmt::format("{:06} - {}", cheque_++, name);
-        NominalEntry(account, amount, day, user, narrative,
-                     Cleared(day) && (income || !random_.Chance(0.02)));
-        Move(account, amount);
-        bank += income ? amount : -amount;
+        NominalTransaction t;
+        t.AccountNo = cashbookAccounts_[k];
+        t.Amount = Money(
+            std::max<Pence>(100, ToPence(Money(cashbookEntryAmount_[k]) * (0.5 + random_.Unit()))));
+        const bool income = t.AccountNo < kExpenditureStart;
+        const std::string name = accounts_[static_cast<std::size_t>(t.AccountNo)].AccountName.str();
+        t.Narrative.set(income ? fmt::format("Lodged - {}", name)
+                               : fmt::format("{:06} - {}", cheque_++, name));
+        Log(NominalLogOf(t, day, user), Cleared(day) && (income || !random_.Chance(0.02)));
+        PostToAccount(accounts_[static_cast<std::size_t>(t.AccountNo)], t.Amount);
+        bank += BankEffect(t.AccountNo, t.Amount);
     }
-    SystemEntry(bank, day, user, "Post Nominal Transactions");
-    BankMoved(bank);
+    syslog_.Add(RunLogEntry(RoundMoney(bank), day, user, kNominalRunDescription));
+    PostToAccount(accounts_[kBankAccount], bank);
+    BankMoved();
     lastPosting_ = day;
 }
 
-// Closes a month: interest charged on loans when charged monthly, Share 1 added to the
-// members' running sums, the period-start balances fixed, the run logged.
-void Year::PeriodEnd(double day, int period) {
-    for (Holding& h : holdings_) {
-        if (system_.InterestMethod == 1 && h.loan != 0) {
-            h.interest = ToPence(RoundMoney(monthlyRate_ * Money(h.loan) + Money(h.interest)));
-        }
-        h.share1Sum += h.share1;
-    }
-    periodStart_ = movement_;
-    SystemEntry(0, day, Users::Pick(users_.supervisors, random_),
-                fmt::format("Process Month {}", period));
-    system_.PeriodNumber = period + 1;
-    system_.LastPeriodEndDate = day;
+// Closes a month as the period end run does, over the members and the ledger.
+void Year::PeriodEnd(double day) {
+    const std::string& user = Users::Pick(users_.supervisors, random_);
+    syslog_.Add(RunLogEntry(0, day, user, PeriodEndDescription(system_.PeriodNumber)));
+    for (MemberRecord& m : members_) EndMemberPeriod(m, system_);
+    for (NominalAccountRecord& a : accounts_) EndAccountPeriod(a);
+    EndSystemPeriod(system_, day);
 }
 
 // The year-start ledger, made to balance around what the year did, then every account's
@@ -603,6 +471,9 @@ void Year::CloseBooks() {
         loans += ToPence(m.YearStartLoan);
     }
     const Pence shares = share1 + share2;
+    const auto moved = [&](int a) {
+        return ToPence(accounts_[static_cast<std::size_t>(a)].Balance);
+    };
     std::array<Pence, kNominalAccountCount> start{};
     const auto inUse = [&](int a) {
         return !accounts_[static_cast<std::size_t>(a)].AccountName.empty();
@@ -643,7 +514,7 @@ void Year::CloseBooks() {
     start[8] = loans * 15 / 100;
     // Income and expenditure carry two earlier years like this one.
     for (int a = kIncomeStart; a < kNominalAccountCount; ++a)
-        start[static_cast<std::size_t>(a)] = 2 * movement_[static_cast<std::size_t>(a)];
+        start[static_cast<std::size_t>(a)] = 2 * moved(a);
 
     // Undivided earnings cover the dividend; the bank is what balances the books, and is
     // never overdrawn during the year: what it lacks comes in as earnings.
@@ -660,26 +531,18 @@ void Year::CloseBooks() {
     for (int a = 0; a < kNominalAccountCount; ++a) {
         const auto i = static_cast<std::size_t>(a);
         NominalAccountRecord& r = accounts_[i];
+        const Pence year = moved(a);
         r.YearStartBalance = Money(start[i]);
-        r.PeriodStartBalance = Money(start[i] + periodStart_[i]);
-        r.Balance = Money(start[i] + movement_[i]);
-        if (a >= kIncomeStart && movement_[i] != 0) {
+        r.PeriodStartBalance = Money(start[i] + ToPence(r.PeriodStartBalance));
+        r.Balance = Money(start[i] + year);
+        if (a >= kIncomeStart && year != 0) {
             // A budget the year's spending or takings came close to.
-            const double budget = Money(movement_[i]) * (0.95 + 0.2 * random_.Unit());
+            const double budget = Money(year) * (0.95 + 0.2 * random_.Unit());
             r.Budget = std::max(10.0, std::ceil(budget / 10) * 10);
         }
     }
-    for (std::size_t i = 0; i < members_.size(); ++i) {
-        MemberRecord& m = members_[i];
-        const Holding& h = holdings_[i];
-        m.Share1 = Money(h.share1);
-        m.Share2 = Money(h.share2);
-        m.LoanBalance = Money(h.loan);
-        m.InterestDue = Money(h.interest);
-        m.InterestPaid = Money(h.interestPaid);
-        m.LastPayDate = h.lastPay;
-        m.Share1Sum = Money(h.share1Sum);
-        m.MaxShares = std::max(+m.MaxShares, std::ceil(Money(h.share1 + h.share2) / 500) * 500);
+    for (MemberRecord& m : members_) {
+        m.MaxShares = std::max(+m.MaxShares, std::ceil((m.Share1 + m.Share2) / 500) * 500);
     }
 }
 
@@ -712,7 +575,7 @@ HistoryOutcome Year::Run() {
     }
     // Members who saved nothing last year earn nothing, so there may be fewer.
     std::int64_t earners = 0;
-    for (const MemberRecord& m : members_) earners += DividendOf(m) > 0;
+    for (MemberRecord m : members_) earners += PayDividend(m, kDividendRate) > 0;
     dividends = std::min(dividends, earners);
 
     const auto slots = Spread(settings_.memberEntries - dividends, weights, random_);
@@ -729,7 +592,7 @@ HistoryOutcome Year::Run() {
             ++next;
         }
         if (period < periodEnds.size() && periodEnds[period] == d) {
-            PeriodEnd(d, static_cast<int>(period) + 1);
+            PeriodEnd(d);
             ++period;
         }
     }

@@ -2,7 +2,8 @@
 // A year of posted history for a generated data folder, as the program would have left it:
 // member posting runs, cash-book postings, a dividend allocation and eleven period ends,
 // with the member balances, the nominal ledger and the system record brought to agree with
-// the logs they wrote.
+// the logs they wrote. The choices of who pays what when are made here; what each entry and
+// run does to the records is the engine's own rules, called in memory.
 
 #include <cstdint>
 #include <filesystem>

@@ -339,6 +339,25 @@ TEST_F(Generator, HistoryBalancesAreTheSumsOfTheirLogEntries) {
         }
     }
 
+    // Each period end added every Share 1 as its day left it to the member's running sum.
+    std::vector<double> share1Sums(members.size() + 1);
+    for (const SyslogRecord& r : Records<SyslogRecord>("syslog.d32")) {
+        if (!r.Description.view().starts_with("Process Month")) continue;
+        std::vector<double> share1(members.size() + 1);
+        for (std::size_t n = 1; n <= members.size(); ++n)
+            share1[n] = members[n - 1].YearStartShare1;
+        for (const MemberLogEntry& e : memlog) {
+            if (e.Date > r.Date) break;  // the log is in date order
+            const int t = e.TransType;
+            share1[static_cast<std::size_t>(e.MemberNo)] += t == 1 || t == 9 ? +e.Amount
+                                                            : t == 5         ? -e.Amount
+                                                                             : 0;
+        }
+        for (std::size_t n = 1; n <= members.size(); ++n) share1Sums[n] += share1[n];
+    }
+    for (std::size_t n = 1; n <= members.size(); ++n)
+        EXPECT_NEAR(+members[n - 1].Share1Sum, share1Sums[n], 0.005) << n;
+
     const auto account = [&](int n) { return accounts[static_cast<std::size_t>(n)]; };
     // The control accounts move by their type's entries; dividends are Share 1 deposits.
     year[1] += year[9];
