@@ -35,28 +35,7 @@ void AddRecord(std::string& log, const Record& record) {
 }  // namespace
 
 std::string MemberBatchPath(const RunState& state) {
-    return state.DataPath(state.UserCode + "MEM.t32");
-}
-
-std::vector<MemberTransaction> ReadMemberBatch(const std::string& path, int* error) {
-    File batch;
-    std::vector<MemberTransaction> entries;
-    if (error) *error = 0;
-    if (!batch.Open(path, File::Access::ReadOnly)) {
-        // A missing batch is empty; anything else that cannot be read is said so.
-        if (error && batch.Error() != ENOENT) *error = batch.Error();
-        return entries;
-    }
-    const std::uint64_t count = batch.Size() / kMemberTransactionSize;
-    if (count > kMaxBatchEntries) {
-        if (error) *error = EFBIG;
-        return entries;
-    }
-    entries.resize(static_cast<std::size_t>(count));
-    const std::size_t got =
-        batch.ReadAt(0, entries.data(), entries.size() * kMemberTransactionSize);
-    entries.resize(got / kMemberTransactionSize);
-    return entries;
+    return BatchPath(state, BatchKind::Members);
 }
 
 bool EntryDateReadable(double date) {
@@ -72,8 +51,9 @@ BatchCheck CheckMemberBatch(RunState& s, double today) {
     }
     // Settles a run that died after its commit before the batch is read.
     OpenFileSet(s, kEnquiry);
-    int error = 0;
-    const std::vector<MemberTransaction> entries = ReadMemberBatch(MemberBatchPath(s), &error);
+    const Batch<MemberTransaction> batch = ReadBatch<MemberTransaction>(MemberBatchPath(s));
+    const std::vector<MemberTransaction>& entries = batch.entries;
+    const int error = batch.error;
     if (error != 0) {
         CloseFileSet(s, kEnquiry);
         result.unreadable = "The batch cannot be read: " + FileErrorText(error);
@@ -288,9 +268,9 @@ MemberPosting PostMemberBatch(RunState& s) {
     };
     BatchLock lock;
     if (!lock.Take(batchPath)) return refuse(kMsgBatchInUse);
-    int error = 0;
-    std::vector<MemberTransaction> entries = ReadMemberBatch(batchPath, &error);
-    if (error != 0) return refuse("The batch cannot be read: " + FileErrorText(error));
+    Batch<MemberTransaction> batch = ReadBatch<MemberTransaction>(batchPath);
+    if (batch.error != 0) return refuse("The batch cannot be read: " + FileErrorText(batch.error));
+    std::vector<MemberTransaction>& entries = batch.entries;
     if (entries.empty()) return refuse("No data");
     // The batch may have changed since it was checked; what the check would refuse is never
     // posted.

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/batch.h"
 #include "core/protocol.h"
 #include "core/state.h"
 #include "core/update.h"
@@ -19,10 +20,6 @@ namespace tessary {
 // The signed-on user's member batch: DataFolder + UserCode + "MEM.t32".
 std::string MemberBatchPath(const RunState& state);
 
-// The whole batch, as stored. A missing batch is empty; `error` (when given) gets the reason
-// a batch could not be read: not an ordinary file, or beyond any real batch's size.
-std::vector<MemberTransaction> ReadMemberBatch(const std::string& path, int* error = nullptr);
-inline constexpr std::uint64_t kMaxBatchEntries = 10'000'000;
 // Whether a stored entry date is a day the program can show.
 bool EntryDateReadable(double date);
 

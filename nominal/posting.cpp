@@ -14,7 +14,7 @@
 namespace tessary {
 
 std::string NominalBatchPath(const RunState& state) {
-    return state.DataPath(state.UserCode + "NOM.t32");
+    return BatchPath(state, BatchKind::Nominal);
 }
 
 double BankEffect(int account, double amount) {
@@ -49,29 +49,6 @@ std::string EntryFault(const NominalTransaction& t) {
     return "";
 }
 
-// The batch's entries; false with `error` set when it cannot be read at all.
-bool ReadNominalBatch(const std::string& path, std::vector<NominalTransaction>& entries,
-                      int& error) {
-    entries.clear();
-    error = 0;
-    File batch;
-    if (!batch.Open(path, File::Access::ReadOnly)) {
-        if (batch.Error() == ENOENT) return true;  // a missing batch is empty
-        error = batch.Error();
-        return false;
-    }
-    const std::uint64_t count = batch.Size() / kNominalTransactionSize;
-    if (count > kMaxNominalBatchEntries) {
-        error = EFBIG;
-        return false;
-    }
-    entries.resize(static_cast<std::size_t>(count));
-    const std::size_t got =
-        batch.ReadAt(0, entries.data(), entries.size() * sizeof(NominalTransaction));
-    entries.resize(got / kNominalTransactionSize);
-    return true;
-}
-
 }  // namespace
 
 NominalTotal TotalNominalBatch(RunState& s) {
@@ -84,11 +61,11 @@ NominalTotal TotalNominalBatch(RunState& s) {
     }
     // Settles a run that died after its commit before the batch is read.
     OpenFileSet(s, kEnquiry);
-    std::vector<NominalTransaction> entries;
-    int error = 0;
-    if (!ReadNominalBatch(batchPath, entries, error)) {
+    const Batch<NominalTransaction> batch = ReadBatch<NominalTransaction>(batchPath);
+    const std::vector<NominalTransaction>& entries = batch.entries;
+    if (batch.error != 0) {
         CloseFileSet(s, kEnquiry);
-        result.unreadable = "The batch cannot be read: " + FileErrorText(error);
+        result.unreadable = "The batch cannot be read: " + FileErrorText(batch.error);
         return result;
     }
     lock.Release();
@@ -134,11 +111,9 @@ NominalPosting PostNominalBatch(RunState& s) {
     };
     BatchLock lock;
     if (!lock.Take(batchPath)) return refuse(kMsgBatchInUse);
-    std::vector<NominalTransaction> entries;
-    int error = 0;
-    if (!ReadNominalBatch(batchPath, entries, error)) {
-        return refuse("The batch cannot be read: " + FileErrorText(error));
-    }
+    const Batch<NominalTransaction> batch = ReadBatch<NominalTransaction>(batchPath);
+    if (batch.error != 0) return refuse("The batch cannot be read: " + FileErrorText(batch.error));
+    const std::vector<NominalTransaction>& entries = batch.entries;
     if (entries.empty()) return refuse("No data to post");
     // Nothing is left out: a batch with an entry that cannot be posted stays whole.
     for (const NominalTransaction& t : entries) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/batch.h"
 #include "core/state.h"
 #include "core/update.h"
 
@@ -19,8 +20,6 @@ void PostToAccount(NominalAccountRecord& account, double amount);
 // The nominal log entry of a batch entry posted on `date` by `user`, not yet reconciled.
 NominalLogEntry NominalLogOf(const NominalTransaction& entry, double date, std::string_view user);
 inline constexpr const char* kNominalRunDescription = "Post Nominal Transactions";
-
-inline constexpr std::uint64_t kMaxNominalBatchEntries = 10'000'000;
 
 inline constexpr const char* kMsgRetotal = "Please check transactions total first";
 

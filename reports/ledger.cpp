@@ -88,7 +88,7 @@ void BalanceSection(const Ledger& a, Statement& st) {
         st.Debit(Name(a, n), Balance(a, n));
     st.Blank();
     st.Heading("CURRENT ASSETS");
-    st.Debit("Loan Account", Balance(a, 7) - Balance(a, 3));
+    st.Debit("Loan Account", Balance(a, kLoansIssuedAccount) - Balance(a, kLoanRepaymentsAccount));
     st.Debit("Cash", Balance(a, kBankAccount));
     for (int n = kCurrentAssetsStart; n < kCurrentLiabilitiesStart; ++n) {
         st.Debit(Name(a, n), Balance(a, n));
@@ -99,8 +99,10 @@ void BalanceSection(const Ledger& a, Statement& st) {
         st.Credit(Name(a, n), Balance(a, n));
     st.Blank();
     st.Heading("CAPITAL");
-    st.Credit("Share 1 Account", Balance(a, 1) - Balance(a, 5));
-    st.Credit("Share 2 Account", Balance(a, 2) - Balance(a, 6));
+    st.Credit("Share 1 Account",
+              Balance(a, kShare1DepositsAccount) - Balance(a, kShare1WithdrawalsAccount));
+    st.Credit("Share 2 Account",
+              Balance(a, kShare2DepositsAccount) - Balance(a, kShare2WithdrawalsAccount));
     for (int n = kCapitalStart; n < kIncomeStart; ++n) st.Credit(Name(a, n), Balance(a, n));
     st.Blank();
 }
@@ -248,8 +250,8 @@ ReportRows TrialBalanceRows(const Ledger& a) {
     Statement st{rows};
     BalanceSection(a, st);
     st.Heading("INCOME");
-    st.Credit(Name(a, 8), YearMovement(a, 8));
-    st.Credit(Name(a, 4), YearMovement(a, 4));
+    st.Credit(Name(a, kLoanInterestAccount), YearMovement(a, kLoanInterestAccount));
+    st.Credit(Name(a, kFeesAccount), YearMovement(a, kFeesAccount));
     for (int n = kIncomeStart; n < kExpenditureStart; ++n)
         st.Credit(Name(a, n), YearMovement(a, n));
     st.Blank();
@@ -282,8 +284,10 @@ ReportRows ProfitAndLossRows(const Ledger& a) {
     ReportRows rows;
     Statement st{rows};
     st.Heading("INCOME");
-    st.PeriodYear(Name(a, 8), YearMovement(a, 8), PeriodMovement(a, 8));
-    st.PeriodYear(Name(a, 4), YearMovement(a, 4), PeriodMovement(a, 4));
+    st.PeriodYear(Name(a, kLoanInterestAccount), YearMovement(a, kLoanInterestAccount),
+                  PeriodMovement(a, kLoanInterestAccount));
+    st.PeriodYear(Name(a, kFeesAccount), YearMovement(a, kFeesAccount),
+                  PeriodMovement(a, kFeesAccount));
     st.PeriodYearRange(a, kIncomeStart, kExpenditureStart);
     st.PeriodYearTotal("Total Income");
     st.Blank();
@@ -326,18 +330,24 @@ PeriodYearRow KeepMoved(std::vector<PeriodYearRow>& rows, const char* totalLabel
 CashFlowRows CashFlowRowsOf(const Ledger& a) {
     CashFlowRows rows;
     rows.receipts = {
-        {"Share Deposits", PeriodMovement(a, 1) + PeriodMovement(a, 2),
-         YearMovement(a, 1) + YearMovement(a, 2)},
-        {"Loans Repaid", PeriodMovement(a, 3), YearMovement(a, 3)},
-        {"Fees", PeriodMovement(a, 4), YearMovement(a, 4)},
-        {"Interest", PeriodMovement(a, 8), YearMovement(a, 8)},
+        {"Share Deposits",
+         PeriodMovement(a, kShare1DepositsAccount) + PeriodMovement(a, kShare2DepositsAccount),
+         YearMovement(a, kShare1DepositsAccount) + YearMovement(a, kShare2DepositsAccount)},
+        {"Loans Repaid", PeriodMovement(a, kLoanRepaymentsAccount),
+         YearMovement(a, kLoanRepaymentsAccount)},
+        {"Fees", PeriodMovement(a, kFeesAccount), YearMovement(a, kFeesAccount)},
+        {"Interest", PeriodMovement(a, kLoanInterestAccount),
+         YearMovement(a, kLoanInterestAccount)},
     };
     MovedAccounts(a, kCurrentLiabilitiesStart, kExpenditureStart, rows.receipts);
     rows.receiptsTotal = KeepMoved(rows.receipts, "Total Receipts");
     rows.payments = {
-        {"Share Withdrawals", PeriodMovement(a, 5) + PeriodMovement(a, 6),
-         YearMovement(a, 5) + YearMovement(a, 6)},
-        {"Loans Allocated", PeriodMovement(a, 7), YearMovement(a, 7)},
+        {"Share Withdrawals",
+         PeriodMovement(a, kShare1WithdrawalsAccount) +
+             PeriodMovement(a, kShare2WithdrawalsAccount),
+         YearMovement(a, kShare1WithdrawalsAccount) + YearMovement(a, kShare2WithdrawalsAccount)},
+        {"Loans Allocated", PeriodMovement(a, kLoansIssuedAccount),
+         YearMovement(a, kLoansIssuedAccount)},
     };
     MovedAccounts(a, kFixedAssetsStart, kCurrentLiabilitiesStart, rows.payments);
     MovedAccounts(a, kExpenditureStart, kNominalAccountCount, rows.payments);

@@ -167,29 +167,29 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
         const double* balance = nullptr;
         bool loanColumn = false;
         switch (e.TransType) {
-            case 1:
-            case 9:
+            case kShare1Deposit:
+            case kDividendShares:
                 AddToTotal(share1, e.Amount);
                 balance = &share1;
                 break;
-            case 5:
+            case kShare1Withdraw:
                 AddToTotal(share1, -e.Amount);
                 balance = &share1;
                 break;
-            case 2:
+            case kShare2Deposit:
                 AddToTotal(share2, e.Amount);
                 balance = &share2;
                 break;
-            case 6:
+            case kShare2Withdraw:
                 AddToTotal(share2, -e.Amount);
                 balance = &share2;
                 break;
-            case 3:
+            case kLoanRepayment:
                 AddToTotal(loan, -e.Amount);
                 balance = &loan;
                 loanColumn = true;
                 break;
-            case 7:
+            case kLoanAllocation:
                 AddToTotal(loan, e.Amount);
                 balance = &loan;
                 loanColumn = true;
@@ -295,10 +295,11 @@ ReportRows TransactionSummaryRows(const std::vector<MemberLogEntry>& memberLog,
                                   const std::vector<NominalLogEntry>& nominalLog,
                                   DayNumber fromDate, DayNumber toDate) {
     ReportRows rows;
-    double byType[10] = {};
+    double byType[kLastNamedType + 1] = {};
     for (const MemberLogEntry& e : memberLog) {
         if (!InRange(e.Date, fromDate, toDate)) continue;
-        if (e.TransType >= 1 && e.TransType <= 9) AddToTotal(byType[e.TransType], e.Amount);
+        if (e.TransType >= kFirstPostingType && e.TransType <= kLastNamedType)
+            AddToTotal(byType[e.TransType], e.Amount);
     }
     const Cell fromCell =
         fromDate == kDefaultFromDate ? Cell::Text("Year Start") : Cell::Date(fromDate);
@@ -314,13 +315,16 @@ ReportRows TransactionSummaryRows(const std::vector<MemberLogEntry>& memberLog,
     rows.Blank();
     rows.Add(RowKind::Heading, "                From  %s   To  %s", {fromCell, toCell});
     rows.Blank();
-    pair("Share 1 Deposits", byType[1], "Share 1 Withdrawals", byType[5]);
-    pair("Share 2 Deposits", byType[2], "Share 2 Withdrawals", byType[6]);
-    pair("Total Share Deposits", byType[1] + byType[2], "Total Share Withdrawals",
-         byType[5] + byType[6]);
-    one(RowKind::Detail, "Dividend Shares", byType[9]);
-    pair("Loans to members", byType[7], "Loan Capital Repayments", byType[3]);
-    pair("Loan Interest", byType[8], "Members Fees", byType[4]);
+    pair("Share 1 Deposits", byType[kShare1Deposit], "Share 1 Withdrawals",
+         byType[kShare1Withdraw]);
+    pair("Share 2 Deposits", byType[kShare2Deposit], "Share 2 Withdrawals",
+         byType[kShare2Withdraw]);
+    pair("Total Share Deposits", byType[kShare1Deposit] + byType[kShare2Deposit],
+         "Total Share Withdrawals", byType[kShare1Withdraw] + byType[kShare2Withdraw]);
+    one(RowKind::Detail, "Dividend Shares", byType[kDividendShares]);
+    pair("Loans to members", byType[kLoanAllocation], "Loan Capital Repayments",
+         byType[kLoanRepayment]);
+    pair("Loan Interest", byType[kInterest], "Members Fees", byType[kFee]);
     rows.Blank();
 
     double income = 0, expenditure = 0;
@@ -332,7 +336,7 @@ ReportRows TransactionSummaryRows(const std::vector<MemberLogEntry>& memberLog,
             AddToTotal(income, e.Amount);
         }
     }
-    const double allIncome = income + byType[4] + byType[8];
+    const double allIncome = income + byType[kFee] + byType[kInterest];
     pair("Income", allIncome, "Expenditure", expenditure);
     const double result = allIncome - expenditure;
     if (result > 0) {

@@ -91,9 +91,10 @@ void ReadTransactionsCommand(App& app) {
     }
     // Settles a run that died after its commit, so a posted batch is not counted as keyed.
     OpenFileSet(s, kEnquiry);
-    int error = 0;
+    const Batch<MemberTransaction> batch = ReadBatch<MemberTransaction>(batchPath);
+    int error = batch.error;
     int keyed = 0;
-    for (const MemberTransaction& t : ReadMemberBatch(batchPath, &error)) {
+    for (const MemberTransaction& t : batch.entries) {
         if (!IsZeroMoney(t.Amount)) ++keyed;
     }
     if (keyed > 0 || error != 0) {
@@ -110,9 +111,7 @@ void ReadTransactionsCommand(App& app) {
     s.MemberTrans = MemberTransaction{};
     const std::vector<MemberTransaction> entries =
         ReadTransactions(text, s.WorkingDate, app.ui.services().Today().year());
-    const std::string bytes(reinterpret_cast<const char*>(entries.data()),
-                            entries.size() * sizeof(MemberTransaction));
-    error = WriteFileDurably(batchPath, bytes);
+    error = ReplaceBatch(batchPath, entries);
     CloseFileSet(s, kEnquiry);
     if (error != 0) {
         Tell(app, "Read Transactions failed, the batch is as it was: " + FileErrorText(error));
