@@ -52,4 +52,14 @@ std::string BalanceLine(const MemberRecord& m, Rates rates, double date) {
            " Loan balance= " + left11(m.LoanBalance) + " Interest due= " + interest;
 }
 
+bool LoanSetUpComplete(const MemberRecord& m) {
+    return m.LoanDate <= 0 ||
+           (m.LoanAmount > 0 && m.Repayment > 0 && !m.Frequency.empty() && m.LoanNumber > 0);
+}
+
+void SetLoanAmount(MemberRecord& m, double amount) {
+    if (amount != m.LoanAmount) m.InterestPaid = 0;
+    m.LoanAmount = amount;
+}
+
 }  // namespace tessary

@@ -38,4 +38,11 @@ double LoanArrears(const MemberRecord& m, Rates rates, double date);
 // "Share1= ... Interest due= ..." for the member as at `date`.
 std::string BalanceLine(const MemberRecord& m, Rates rates, double date);
 
+// Maintenance of a member's loan terms.
+inline constexpr const char* kMsgIncompleteLoan = "Incomplete loan set up";
+// A loan with a date needs an amount, a repayment, a frequency and a loan number.
+bool LoanSetUpComplete(const MemberRecord& m);
+// Sets the loan amount; a changed amount is a new loan, whose interest paid counts afresh.
+void SetLoanAmount(MemberRecord& m, double amount);
+
 }  // namespace tessary

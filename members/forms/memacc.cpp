@@ -203,14 +203,11 @@ bool TFmemacc::SaveForm() {
     m.MaxLoan = ReadNumber(Edit13.text);
     m.LoanNumber = ReadWholeNumber(Edit14.text);
     m.LoanDate = Edit15.text.empty() ? 0 : ReadDate(app_, Edit15.text);
-    const double oldAmount = m.LoanAmount;
-    m.LoanAmount = ReadNumber(Edit16.text);
-    if (m.LoanAmount != oldAmount) m.InterestPaid = 0;  // a new loan starts a new count
+    SetLoanAmount(m, ReadNumber(Edit16.text));
     m.Repayment = ReadNumber(Edit17.text);
     m.Frequency.set(Edit18.text.substr(0, 1));
-    if (m.LoanDate > 0 &&
-        (m.LoanAmount <= 0 || m.Repayment <= 0 || m.Frequency.empty() || m.LoanNumber <= 0)) {
-        app_.ShowModalMessage("Incomplete loan set up");
+    if (!LoanSetUpComplete(m)) {
+        app_.ShowModalMessage(kMsgIncompleteLoan);
         return false;
     }
     return true;
