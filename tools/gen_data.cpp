@@ -16,6 +16,7 @@
 #include "core/records.h"
 #include "core/state.h"
 #include "members/loan.h"
+#include "members/posting.h"
 #include "tools/gen_common.h"
 #include "tools/gen_history.h"
 
@@ -72,12 +73,31 @@ double YearsBefore(double day, double years) {
     return std::floor(day - years * 365.25);
 }
 
-// What the batch needs to know of each member: the balances as the batch leaves them so far.
+// What the batch needs to know of each member: the fields posting reads and moves, as the
+// batch leaves them so far. Kept small, as a folder may hold a million members.
 struct Standing {
     double share1 = 0;
     double share2 = 0;
     double loan = 0;
     double repayment = 0;
+    double interestDue = 0;
+    double lastPayDate = 0;
+
+    static Standing Of(const MemberRecord& m) {
+        return {m.Share1, m.Share2, m.LoanBalance, m.Repayment, m.InterestDue, m.LastPayDate};
+    }
+    // Moves the balances as posting will: by the engine's own rule for the entry.
+    void Post(const MemberTransaction& t, Rates rates) {
+        MemberRecord m;
+        m.Share1 = share1;
+        m.Share2 = share2;
+        m.LoanBalance = loan;
+        m.Repayment = repayment;
+        m.InterestDue = interestDue;
+        m.LastPayDate = lastPayDate;
+        ApplyMemberTransaction(m, t, rates, t.Date);
+        *this = Of(m);
+    }
 };
 
 }  // namespace
@@ -167,12 +187,12 @@ struct MemberMaker {
         m.YearStartShare2 = RoundMoney(share2 * (0.75 + 0.25 * random.Unit()));
         m.MaxShares = std::ceil((share1 + share2) / 500 + 1) * 500;
 
-        standing = Standing{share1, share2, 0, 0};
-        if (!juvenile && random.Chance(0.58)) AddLoan(m, join, standing);
+        if (!juvenile && random.Chance(0.58)) AddLoan(m, join);
+        standing = Standing::Of(m);
         return m;
     }
 
-    void AddLoan(MemberRecord& m, double join, Standing& standing) {
+    void AddLoan(MemberRecord& m, double join) {
         const RepaymentFrequency& drawn = random.Pick(kRepaymentFrequencies);
         const std::string_view frequency = drawn.letter;
         const double period = drawn.days;
@@ -218,8 +238,6 @@ struct MemberMaker {
                 RoundMoney(std::min(amount, balance + (date - yearStart) / period * repayment));
             m.YearStartInterestDue = RoundMoney(dailyRate * m.YearStartLoan * period / 2);
         }
-        standing.loan = balance;
-        standing.repayment = m.Repayment;
     }
 };
 
@@ -278,7 +296,8 @@ double PoundsAndPence(Random& random, std::int64_t lo, std::int64_t hi, double p
 }
 
 std::vector<MemberTransaction> MakeBatch(const Settings& settings, double firstDay,
-                                         std::vector<Standing>& standings, Random& random) {
+                                         std::vector<Standing>& standings, Rates rates,
+                                         Random& random) {
     const auto count = static_cast<std::size_t>(settings.batchEntries);
     std::vector<MemberTransaction> batch(count);
     if (count == 0 || standings.empty()) return {};
@@ -366,37 +385,12 @@ std::vector<MemberTransaction> MakeBatch(const Settings& settings, double firstD
                 break;
         }
 
-        Standing& s = standings[who];
-        switch (type) {
-            case 1:
-                s.share1 = RoundMoney(s.share1 + amount);
-                break;
-            case 2:
-                s.share2 = RoundMoney(s.share2 + amount);
-                break;
-            case 3:
-                // What a repayment leaves over goes to Share 1, less the interest it pays
-                // first; counting none of it keeps later withdrawals within the balance.
-                s.loan = RoundMoney(std::max(0.0, s.loan - amount));
-                break;
-            case 5:
-                s.share1 = RoundMoney(s.share1 - amount);
-                break;
-            case 6:
-                s.share2 = RoundMoney(s.share2 - amount);
-                break;
-            case 7:
-                s.loan = RoundMoney(s.loan + amount);
-                break;
-            default:
-                break;
-        }
-
         t.Amount = amount;
         t.MemberNo = static_cast<std::int32_t>(who) + 1;
         t.TransType = type;
         t.Date = dates[i];
         if (type >= 5 && random.Chance(0.7)) t.ChequeNo.set(fmt::format("{}", cheque++));
+        standings[who].Post(t, rates);
     }
     return batch;
 }
@@ -515,7 +509,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
             return error;
         for (std::size_t i = 0; i < members.size(); ++i) {
             const MemberRecord& m = members[i];
-            standings[i] = Standing{m.Share1, m.Share2, m.LoanBalance, m.Repayment};
+            standings[i] = Standing::Of(m);
             loans += m.LoanDate > 0;
         }
         if (summary) {
@@ -527,7 +521,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
 
     const std::string batchName = settings.user + "MEM.t32";
     {
-        const auto batch = MakeBatch(settings, firstDay, standings, random);
+        const auto batch = MakeBatch(settings, firstDay, standings, RatesOf(system), random);
         StagedFile out(dir / batchName);
         out.Write(batch.data(), batch.size() * sizeof(MemberTransaction));
         if (!out.Commit()) return "cannot write " + (dir / batchName).string();
