@@ -62,8 +62,13 @@ TEST_F(Interchange, ExportSkipsFreeSlotsKeepsNumbersAndWritesNoLoanAsDayZero) {
     m.Phone.set("071 12345");
     m.MemberType.set("A");
     m.JoinDate.set("01/02/2020");
-    m.Share1 = 250;
-    m.Share2 = -3.5;
+    // Each amount its own, so that a column written in another's place shows.
+    m.Share1 = 1234.57;
+    m.Share2 = -3.51;
+    m.LoanBalance = 987.65;
+    m.InterestDue = 14.2;
+    m.LoanAmount = 1500.01;
+    m.Repayment = 86.13;
     m.LoanNumber = 7;
     PutMember(1, m);
     AddMember("*");
@@ -86,8 +91,8 @@ TEST_F(Interchange, ExportSkipsFreeSlotsKeepsNumbersAndWritesNoLoanAsDayZero) {
               "\"" +
                   blank30 + "\",\"" + blank30 + "\",\"" + blank30 + "\",\"" + blank30 +
                   "\",\"071 12345       \",\"        \",\"A       \",\"01/02/2020\","
-                  "\"          \",     250.00,      -3.50,       0.00,       0.00,"
-                  "       0.00,       0.00,\" \",     7,30/12/1899,30/12/1899");
+                  "\"          \",    1234.57,      -3.51,     987.65,      14.20,"
+                  "    1500.01,      86.13,\" \",     7,30/12/1899,30/12/1899");
     EXPECT_EQ(lines[1].substr(0, 6), "    3,");
     EXPECT_NE(lines[1].find("    1000.00,       5.00,"), std::string::npos);
     EXPECT_EQ(lines[1].substr(lines[1].size() - 32), "\"M\",     0,01/06/2026,01/11/2026");

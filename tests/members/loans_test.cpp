@@ -62,20 +62,6 @@ TEST(Loans, ArrearsAreNeverNegativeNorMoreThanTheDebt) {
     EXPECT_EQ(LoanArrears(s), 0);
 }
 
-TEST(Loans, InterestDueByMethod) {
-    RunState s = WithLoan("M", 1000, 100, 1000);
-    s.System.InterestRate = 1;  // percent a month
-    s.Member.InterestDue = 4;
-    s.Member.LastPayDate = Day("01/12/2026");
-    s.WorkingDate = Day("31/12/2026");
-    EXPECT_EQ(CurrentInterestDue(s), 4);  // method 1: the stored value
-    s.System.InterestMethod = 2;
-    // 1% a month = 12/36525 a day: 1000 * 30 * 12 / 36525 = 9.856 -> 9.86, plus 4 due.
-    EXPECT_EQ(CurrentInterestDue(s), 13.86);
-    s.Member.LoanBalance = 0.004;  // a zero balance owes nothing, whatever is stored
-    EXPECT_EQ(CurrentInterestDue(s), 0);
-}
-
 TEST(Loans, InterestDueByTheDayFromTheRecordTheTermsAndTheDate) {
     SystemRecord system;
     system.InterestRate = 1.15;  // percent a month: 13.8 a year over 365.25 days

@@ -9,9 +9,11 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <random>
 
 #include "core/dates.h"
+#include "core/money.h"
 #include "members/datafolder.h"
 
 namespace tessary {
@@ -50,49 +52,51 @@ class Posting : public DataFolderTest {
 
 using Splits = std::vector<std::pair<int, double>>;
 
-TEST_F(Posting, RepaymentCoveringInterestLoanAndMoreSplitsThreeWays) {
-    const int n = MemberWithLoan(50, 5);
-    AddBatchEntry(n, 3, 100, "08/12/2026");
+// A repayment pays the interest due first, then the loan, and the rest goes to Share 1; a
+// reversal puts the amount back on the loan. Each case is a member of its own in one batch,
+// the payments a cent either side of the interest due and of the whole debt.
+TEST_F(Posting, RepaymentPaysInterestThenTheLoanThenShare1) {
+    struct Case {
+        double loan, due, paid;
+        double interest, principal, share1;
+    };
+    const Case cases[] = {
+        {1234.57, 14.20, 14.19, 14.19, 0, 0},             // a cent short of the interest
+        {1234.57, 14.20, 14.20, 14.20, 0, 0},             // the interest exactly
+        {1234.57, 14.20, 14.21, 14.20, 0.01, 0},          // a cent of the loan
+        {1234.57, 14.20, 1248.76, 14.20, 1234.56, 0},     // a cent short of the whole debt
+        {1234.57, 14.20, 1248.77, 14.20, 1234.57, 0},     // the whole debt exactly
+        {1234.57, 14.20, 1248.78, 14.20, 1234.57, 0.01},  // a cent over
+        {1234.57, 14.20, 1334.90, 14.20, 1234.57, 86.13},
+        {0, 0, 86.13, 0, 0, 86.13},              // no loan: all to Share 1
+        {1234.57, 14.20, -12.34, 0, -12.34, 0},  // a reversal
+    };
+    for (const Case& c : cases)
+        AddBatchEntry(MemberWithLoan(c.loan, c.due), 3, c.paid, "07/12/2026");
     Post();
-    EXPECT_EQ(LoggedSplits(), (Splits{{8, 5}, {3, 50}, {1, 45}}));
-    const MemberRecord m = GetMember(n);
-    EXPECT_EQ(+m.LoanBalance, 0);
-    EXPECT_EQ(+m.InterestDue, 0);
-    EXPECT_EQ(+m.InterestPaid, 15);
-    EXPECT_EQ(+m.Share1, 45);
-    EXPECT_EQ(+m.LastPayDate, Day("08/12/2026"));
-}
 
-TEST_F(Posting, RepaymentSmallerThanTheInterestPaysInterestOnly) {
-    const int n = MemberWithLoan(50, 5);
-    AddBatchEntry(n, 3, 3, "08/12/2026");
-    Post();
-    EXPECT_EQ(LoggedSplits(), (Splits{{8, 3}}));
-    const MemberRecord m = GetMember(n);
-    EXPECT_EQ(+m.InterestDue, 2);
-    EXPECT_EQ(+m.LoanBalance, 50);
-}
-
-TEST_F(Posting, RepaymentOfInterestAndPartOfTheLoan) {
-    const int n = MemberWithLoan(50, 5);
-    AddBatchEntry(n, 3, 20, "08/12/2026");
-    Post();
-    EXPECT_EQ(LoggedSplits(), (Splits{{8, 5}, {3, 15}}));
-    EXPECT_EQ(+GetMember(n).LoanBalance, 35);
-}
-
-TEST_F(Posting, RepaymentWithoutALoanGoesToShare1AndReversalRaisesTheLoan) {
-    const int none = AddMember("No Loan", 10);
-    const int loan = MemberWithLoan(50, 0);
-    AddBatchEntry(none, 3, 25, "07/12/2026");
-    AddBatchEntry(loan, 3, -12.5, "08/12/2026");
-    Post();
-    EXPECT_EQ(LoggedSplits(), (Splits{{1, 25}, {3, -12.5}}));
-    EXPECT_EQ(+GetMember(none).Share1, 35);
-    EXPECT_EQ(+GetMember(none).LastPayDate, Day("07/12/2026"));
-    EXPECT_EQ(+GetMember(loan).LoanBalance, 62.5);
-    // Receipts net the reversal: 25 - 12.5.
-    EXPECT_EQ(+Records<NominalLogEntry>("nomlog.d32").at(0).Amount, 12.5);
+    std::map<int, Splits> logged;
+    for (const auto& e : Records<MemberLogEntry>("memlog.d32"))
+        logged[+e.MemberNo].emplace_back(+e.TransType, +e.Amount);
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.paid);
+        Splits want;
+        for (const auto& [type, amount] : Splits{{kInterest, c.interest},
+                                                 {kLoanRepayment, c.principal},
+                                                 {kShare1Deposit, c.share1}}) {
+            if (amount != 0) want.emplace_back(type, amount);
+        }
+        EXPECT_EQ(logged[++n], want);
+        const MemberRecord m = GetMember(n);
+        EXPECT_EQ(+m.InterestDue, RoundMoney(c.due - c.interest));
+        EXPECT_EQ(+m.LoanBalance, RoundMoney(c.loan - c.principal));
+        EXPECT_EQ(+m.InterestPaid, RoundMoney(10 + c.interest));
+        EXPECT_EQ(+m.Share1, c.share1);
+        EXPECT_EQ(+m.LastPayDate, Day("07/12/2026"));
+    }
+    // The bank takes the batch's net receipts in one entry.
+    EXPECT_EQ(+Records<NominalLogEntry>("nomlog.d32").at(0).Amount, 5197.6);
 }
 
 TEST_F(Posting, MoneyPaidOutIsLoggedAgainstTheBankForReconciliation) {

@@ -39,6 +39,17 @@ class NominalEngine : public testing::ProgramFolderTest {
     }
 };
 
+// Money comes into the bank on the bank account itself and on liabilities, capital and
+// income (60 to 119); on every other account it goes out.
+TEST(BankEffect, InOnZeroAndSixtyToOneHundredAndNineteenOutElsewhere) {
+    const struct {
+        int account;
+        double effect;
+    } cases[] = {{0, 86.13},   {1, -86.13},   {59, -86.13}, {60, 86.13},
+                 {119, 86.13}, {120, -86.13}, {159, -86.13}};
+    for (const auto& c : cases) EXPECT_EQ(BankEffect(c.account, 86.13), c.effect) << c.account;
+}
+
 TEST_F(NominalEngine, TotalsListsAndPostsAPaymentAndAReceipt) {
     Add(124, 100, "100234 - Stamps");   // expenditure: money out of the bank
     Add(103, 30, "Interest received");  // income: money in
