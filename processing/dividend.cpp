@@ -55,8 +55,8 @@ double PayDividend(MemberRecord& m, double rate) {
 
 void PostDividendTotal(NominalAccountRecord& share1Control, NominalAccountRecord& earnings,
                        double total) {
-    share1Control.Balance = share1Control.Balance + total;
-    earnings.Balance = earnings.Balance - total;
+    share1Control.Balance = RoundMoney(share1Control.Balance + total);
+    earnings.Balance = RoundMoney(earnings.Balance - total);
 }
 
 std::array<NominalLogEntry, 2> DividendLogsOf(double total, double date, std::string_view user) {

@@ -46,7 +46,7 @@ void EndMemberPeriod(MemberRecord& m, const SystemRecord& system) {
     if (system.InterestMethod == 1 && !IsZeroMoney(m.LoanBalance)) {
         m.InterestDue = RoundMoney(MonthlyInterestRate(system) * m.LoanBalance + m.InterestDue);
     }
-    m.Share1Sum = m.Share1Sum + m.Share1;
+    m.Share1Sum = RoundMoney(m.Share1Sum + m.Share1);
 }
 
 void EndAccountPeriod(NominalAccountRecord& a) {

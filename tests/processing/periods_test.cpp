@@ -193,8 +193,8 @@ TEST_F(PeriodsEngine, YearEndCarriesTheSurplusRollsTheMembersAndEmptiesTheLogs) 
     EXPECT_EQ(+after.YearStartShare2, 86.13);
     EXPECT_EQ(+after.YearStartLoan, 987.65);
     EXPECT_EQ(+after.YearStartInterestDue, 4.56);
-    // Period end adds to the sum unrounded (reported apart): 14814.839999999998 here.
-    EXPECT_DOUBLE_EQ(+after.Share1SumLastYear, 14814.84);
+    // Each period's sum is stored rounded: unrounded, 14814.839999999998 here.
+    EXPECT_EQ(+after.Share1SumLastYear, 14814.84);
     EXPECT_EQ(+after.Share1Sum, 0);
     for (const char* log : {"memlog.d32", "nomlog.d32", "syslog.d32"}) {
         ASSERT_TRUE(std::filesystem::exists(Data(log))) << log;
@@ -248,10 +248,8 @@ TEST_F(DividendEngine, PaysTheYearsDividendOutOfUndividedEarnings) {
     EXPECT_EQ(GetMember(1).Share1, 1299.38);
     EXPECT_EQ(GetMember(1).Share1SumLastYear, 0);
     EXPECT_EQ(GetMember(2).Share1SumLastYear, 333.33);  // left for a run with its own rate
-    // The two accounts are left unrounded by the run (reported as a fault of its own): a
-    // tolerance far below a penny keeps them checked until that is settled.
-    EXPECT_NEAR(Nominal(1).Balance, 5496.91, 1e-9);
-    EXPECT_NEAR(Nominal(80).Balance, 58.64, 1e-9);
+    EXPECT_EQ(Nominal(1).Balance, 5496.91);
+    EXPECT_EQ(Nominal(80).Balance, 58.64);
 
     const auto memlog = Records<MemberLogEntry>("memlog.d32");
     ASSERT_EQ(memlog.size(), 1u);
@@ -313,7 +311,7 @@ TEST_F(DividendEngine, RefusedAboveUndividedEarningsOrWithNothingEarned) {
     EXPECT_EQ(AllocateDividend(state, "A", 5.25).refused, kMsgDividendTooLarge);
     PutNominal(80, 64.82);
     EXPECT_TRUE(AllocateDividend(state, "A", 5.25).outcome.ok());
-    EXPECT_NEAR(Nominal(80).Balance, 0.01, 1e-9);
+    EXPECT_EQ(Nominal(80).Balance, 0.01);  // unrounded, 0.010000000000005116
 }
 
 }  // namespace
