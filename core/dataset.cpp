@@ -1,7 +1,5 @@
 #include "core/dataset.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -52,10 +50,8 @@ struct Identity {
 };
 
 Identity IdentityOf(const fs::path& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
-    return {true, static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    const FileStamp s = StampOf(path);
+    return {s.exists, s.inode, s.size, s.mtime};
 }
 
 // The restore's marker: each live file as it stood when the restore was staged, and the

@@ -118,6 +118,16 @@ bool File::Sync() {
     return ::fsync(fd_) == 0 || Fail(errno);
 }
 
+FileStamp StampOf(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    return {true, static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_size),
+            ns(st.st_mtim), ns(st.st_ctim)};
+}
+
 std::string FileErrorText(int error) {
     switch (error) {
         case 0:
@@ -257,18 +267,20 @@ std::string ExecutableFolder() {
 }
 
 int SwitchFolders(const std::filesystem::path& staged, const std::filesystem::path& live,
-                  const std::filesystem::path& old) {
+                  const std::filesystem::path& old, bool keepPrevious) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (!fs::exists(live)) return RenamePath(staged, live);
     if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, live.c_str(), RENAME_EXCHANGE) == 0) {
-        fs::remove_all(staged, ec);  // now the previous copy
+        if (!keepPrevious) fs::remove_all(staged, ec);  // now the previous copy
         return 0;
     }
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
     fs::remove_all(old, ec);
     if (const int error = RenamePath(live, old)) return error;
     if (const int error = RenamePath(staged, live)) return error;
+    // The switch is done; the previous copy merely moves aside, or goes.
+    if (keepPrevious && RenamePath(old, staged) == 0) return 0;
     fs::remove_all(old, ec);
     return 0;
 }

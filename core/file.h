@@ -54,6 +54,17 @@ class File {
     int error_ = 0;
 };
 
+// Where a file stands on disc: enough to tell it from any file put in its place or changed
+// since. The change time cannot be set back by hand, so a file rewritten to the same size with
+// its modification time put back still differs.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t inode = 0, size = 0;
+    std::int64_t mtime = 0, ctime = 0;  // nanoseconds
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::filesystem::path& path);
+
 // A short plain-language reason for a failed file operation, for the user's messages. Kept
 // in the program rather than taken from the C library, so it reads the same in any locale.
 std::string FileErrorText(int error);
@@ -84,9 +95,10 @@ int RenamePath(const std::filesystem::path& from, const std::filesystem::path& t
 
 // Puts the folder `staged` in the place of `live`, in one step where the file system can
 // exchange them; else through the third name `old`, a gap in which `live` is missing (and
-// `old` holds what it was) that the caller must be able to notice and close.
+// `old` holds what it was) that the caller must be able to notice and close. What `live` was
+// is thrown away, or with `keepPrevious` left under the name `staged`.
 int SwitchFolders(const std::filesystem::path& staged, const std::filesystem::path& live,
-                  const std::filesystem::path& old);
+                  const std::filesystem::path& old, bool keepPrevious = false);
 // Rewrites `target` with the bytes of `source` (at most 1 MiB) through the same inode, so that
 // an update lock held on it stays meaningful to every other opener; made durable.
 int ReplaceContentsInPlace(const std::filesystem::path& source,

@@ -3,9 +3,11 @@
 // buffers and record number, the open file set, the folders, and the values fixed at
 // sign-on. A test makes a fresh one; a form is handed the one it works on by reference.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/desk.h"
@@ -45,6 +47,27 @@ struct FileSet {
     const File& operator[](DataFile f) const { return files[static_cast<std::size_t>(f)]; }
 };
 
+// The byte ranges of one file that an update changed, in the order written, neighbours
+// merged; past a limit only that the whole file changed. A cut counts from its point to the
+// end, however far the file grows again.
+struct ChangedRanges {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;  // [begin, end)
+    bool whole = false;
+    void Add(std::uint64_t begin, std::uint64_t end) {
+        if (whole || begin >= end) return;
+        if (!ranges.empty() && begin >= ranges.back().first && begin <= ranges.back().second) {
+            ranges.back().second = std::max(ranges.back().second, end);
+            return;
+        }
+        ranges.emplace_back(begin, end);
+        // A note of this many ranges would cost more than copying what they cover.
+        if (ranges.size() > 100000) {
+            whole = true;
+            ranges.clear();
+        }
+    }
+};
+
 // What an open for update has written, so that a run can be undone or its failure reported.
 struct UpdateJournal {
     bool open = false;       // the set is open for update
@@ -58,8 +81,17 @@ struct UpdateJournal {
         std::uint64_t offset;
         std::string bytes;
     };
-    std::vector<Undo> undo;    // overwritten bytes, oldest first
-    std::string loadedSystem;  // the system record as the open read it, plain
+    std::vector<Undo> undo;  // overwritten bytes, oldest first
+    // Bytes read ahead of the run's writes, so that a run rewriting neighbouring records reads
+    // what it overwrites in large pieces. Only a position's first write needs them as they
+    // were, and nothing the run has written can be in them then.
+    struct Ahead {
+        DataFile file = DataFile::Sys;
+        std::uint64_t offset = 0;
+        std::string bytes;
+    } ahead;
+    std::array<ChangedRanges, 6> changed;  // every write of the update, for the safety copy
+    std::string loadedSystem;              // the system record as the open read it, plain
 };
 
 struct RunState {

@@ -1,5 +1,6 @@
 #include "core/update.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -84,10 +85,6 @@ void EndUpdate(RunState& state) {
     state.Update = UpdateJournal{};
 }
 
-std::string SafetyPath(const RunState& state, const char* suffix = "") {
-    return state.DataFolder + kSafetyFolder + suffix;
-}
-
 }  // namespace
 
 bool WriteData(RunState& state, DataFile file, std::uint64_t offset, const void* bytes,
@@ -95,13 +92,23 @@ bool WriteData(RunState& state, DataFile file, std::uint64_t offset, const void*
     UpdateJournal& j = state.Update;
     if (j.open && !MarkCopyPending(state)) return false;
     File& f = state.Files[file];
+    j.changed[Index(file)].Add(offset, offset + count);
     if (j.recording) {
         const std::uint64_t size = f.Size();
         if (offset < size) {
-            std::string old(static_cast<std::size_t>(std::min<std::uint64_t>(count, size - offset)),
-                            '\0');
-            old.resize(f.ReadAt(offset, old.data(), old.size()));
-            j.undo.push_back({file, offset, std::move(old)});
+            const std::uint64_t end = std::min<std::uint64_t>(offset + count, size);
+            UpdateJournal::Ahead& a = j.ahead;
+            if (a.file != file || offset < a.offset || end > a.offset + a.bytes.size()) {
+                a.file = file;
+                a.offset = offset;
+                a.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(
+                    size - offset, std::max<std::uint64_t>(count, 1 << 18))));
+                a.bytes.resize(f.ReadAt(offset, a.bytes.data(), a.bytes.size()));
+            }
+            const std::uint64_t from = std::min<std::uint64_t>(offset - a.offset, a.bytes.size());
+            j.undo.push_back({file, offset,
+                              a.bytes.substr(static_cast<std::size_t>(from),
+                                             static_cast<std::size_t>(end - offset))});
         }
     }
     if (f.WriteAt(offset, bytes, count)) return true;
@@ -118,6 +125,8 @@ bool TruncateData(RunState& state, DataFile file, std::uint64_t size) {
     if (j.open && !MarkCopyPending(state)) return false;
     File& f = state.Files[file];
     const std::uint64_t old = f.Size();
+    j.changed[Index(file)].Add(size, UINT64_MAX);
+    j.ahead.bytes.clear();  // what was read ahead may lie beyond the cut
     if (j.recording && size < old) {
         std::string tail(static_cast<std::size_t>(old - size), '\0');
         tail.resize(f.ReadAt(size, tail.data(), tail.size()));
@@ -132,6 +141,7 @@ void BeginRun(RunState& state) {
     UpdateJournal& j = state.Update;
     j.recording = true;
     j.undo.clear();
+    j.ahead.bytes.clear();
     for (DataFile f : kDataFiles) j.sizes[Index(f)] = state.Files[f].Size();
 }
 
@@ -225,7 +235,7 @@ UpdateOutcome CommitUpdate(RunState& state, FileSetMode mode, const std::string&
     out.error = writeError;
     if (changed || SafetyCopyNeeded(state)) {
         // Taken while this copy still holds the update lock, so it is exactly this run's data.
-        const int error = TakeSafetyCopy(state);
+        const int error = TakeSafetyCopy(state, &j);
         out.copied = error == 0;
         if (error != 0) out.error = error;
         if (out.copied) fs::remove(state.DataPath(kCopyPendingFile), ec);
@@ -319,55 +329,6 @@ void SettleCommitMarkers(RunState& state, bool locked) {
         fs::remove(marker, ec);
     }
     SyncFolder(state.DataFolder);
-}
-
-bool SafetyCopyNeeded(const RunState& state) {
-    std::error_code ec;
-    return fs::exists(state.DataPath(kCopyPendingFile), ec) || !SafetyCopyWhole(state);
-}
-
-bool SafetyCopyWhole(const RunState& state) {
-    std::error_code ec;
-    const std::string copy = SafetyPath(state) + "/";
-    std::uint64_t logs = 0;
-    for (DataFile f : kDataFiles) {
-        const fs::path p = copy + DataFileName(f);
-        if (!fs::is_regular_file(p, ec)) return false;
-        if (f == DataFile::MemLog || f == DataFile::NomLog || f == DataFile::SysLog) {
-            logs += fs::file_size(p, ec);
-        }
-    }
-    // A copy whose own total does not match its own logs was not taken whole.
-    SystemRecord copied;
-    File sys;
-    if (!sys.Open(copy + DataFileName(DataFile::Sys), File::Access::ReadOnly) ||
-        sys.ReadAt(0, RecordBytes(copied), sizeof copied) != sizeof copied) {
-        return false;
-    }
-    ScrambleSystemRecord(copied);
-    const auto total = static_cast<std::int32_t>(static_cast<std::uint32_t>(logs));
-    return copied.ConsistencyTotal == total;
-}
-
-int TakeSafetyCopy(RunState& state) {
-    const fs::path live = SafetyPath(state);
-    const fs::path staged = SafetyPath(state, ".new");
-    const fs::path old = SafetyPath(state, ".old");
-    std::error_code ec;
-    fs::remove_all(staged, ec);
-    if (!fs::create_directory(staged, ec)) return ec ? ec.value() : EEXIST;
-    int error = 0;
-    for (DataFile f : kDataFiles) {
-        error = WriteDurableCopy(state.DataPath(DataFileName(f)), staged / DataFileName(f));
-        if (error != 0) break;
-    }
-    if (error == 0) error = SyncFolder(staged);
-    // A previous switch cut short through the third name leaves the last whole copy there.
-    if (error == 0 && !fs::exists(live, ec)) fs::remove_all(old, ec);
-    if (error == 0) error = SwitchFolders(staged, live, old);
-    if (error == 0) error = SyncFolder(state.DataFolder);
-    if (error != 0) fs::remove_all(staged, ec);
-    return error;
 }
 
 bool BatchLock::Take(const std::string& batchPath) {

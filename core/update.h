@@ -76,9 +76,16 @@ void SettleCommitMarkers(RunState& state, bool locked);
 inline constexpr const char* kSafetyFolder = "Backup";
 // A file in the data folder saying that the data has changed since the safety copy was taken.
 inline constexpr const char* kCopyPendingFile = "backup.pending";
-// Takes the copy now (the caller holds the update lock); 0 or the error number.
-int TakeSafetyCopy(RunState& state);
-// Whether the copy is missing, incomplete, mixed or marked out of date.
+// Beside the six files of the copy: the data files as they stood when it was taken, the copy's
+// own files as written, and what the update that took it changed since the copy before.
+inline constexpr const char* kCopyNoteFile = "copy.note";
+// Takes the copy now (the caller holds the update lock); 0 or the error number. Given the
+// journal of an update that opened on a current copy, the copy before that one (kept aside
+// as DataFolder + "Backup.new") is brought forward by what the two updates changed; else, or
+// where an update rewrote most of a file, files are copied whole.
+int TakeSafetyCopy(RunState& state, const UpdateJournal* update = nullptr);
+// Whether the copy is missing, incomplete, mixed, marked out of date, or not the data as it
+// stands (changed outside an update: by a tool, a restore, a hand).
 bool SafetyCopyNeeded(const RunState& state);
 // Whether the copy has its six files and its own total matches its own logs.
 bool SafetyCopyWhole(const RunState& state);

@@ -1,10 +1,13 @@
 #include "core/fileset.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "core/fixture.h"
 #include "core/update.h"
@@ -250,19 +253,75 @@ TEST_F(FileSetTest, SafetyCopyIsTakenWithEveryUpdate) {
     // A new set has its copy from the start, so even its first run can be undone.
     ASSERT_TRUE(fs::is_directory(Data("Backup")));
     EXPECT_TRUE(ReadBytes(Data("Backup/memlog.d32")).empty());
+    AppendBytes(Data("memacc.d32"), 50 * kMemberRecordSize);
+    const auto rewrite = [&](std::uint64_t member, char byte) {
+        ASSERT_TRUE(OpenFileSet(state, kUpdate));
+        BeginRun(state);
+        const std::string record(kMemberRecordSize, byte);
+        ASSERT_TRUE(WriteData(state, DataFile::MemAcc, member * kMemberRecordSize, record.data(),
+                              record.size()));
+        CloseFileSet(state, kUpdate);
+    };
+    const auto yearEnd = [&] {
+        ASSERT_TRUE(OpenFileSet(state, kUpdate));
+        BeginRun(state);
+        ASSERT_TRUE(TruncateData(state, DataFile::MemLog, 0));
+        ASSERT_TRUE(TruncateData(state, DataFile::SysLog, 0));
+        CloseFileSet(state, kYearEnd);
+    };
+    // Each copy is the one before it brought forward by what the last two runs changed: runs
+    // that append, rewrite records here and there, and cut the logs.
+    const std::function<void()> runs[] = {
+        [&] { UpdateRun(10); },
+        [&] { rewrite(7, 'a'); },
+        [&] { UpdateRun(20); },
+        [&] {
+            rewrite(49, 'b');
+            rewrite(8, 'c');
+        },
+        [&] { yearEnd(); },
+        [&] { UpdateRun(30); },
+        [&] { rewrite(0, 'd'); },
+        [&] { UpdateRun(40); },
+    };
+    for (std::size_t i = 0; i < std::size(runs); ++i) {
+        runs[i]();
+        EXPECT_FALSE(fs::exists(Data("backup.pending"))) << "run " << i;
+        for (DataFile f : kDataFiles) {
+            EXPECT_EQ(ReadBytes(Data(std::string("Backup/") + DataFileName(f))),
+                      ReadBytes(Data(DataFileName(f))))
+                << DataFileName(f) << " after run " << i;
+        }
+    }
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(Data("Backup"))) ++files;
+    EXPECT_EQ(files, 7u);  // the six and the note: no staging files left behind
+}
+
+TEST_F(FileSetTest, SafetyCopyFollowsAChangeMadeBehindItsBack) {
+    StartIn();
+    AppendBytes(Data("memacc.d32"), 4 * kMemberRecordSize);
     UpdateRun(10);
-    EXPECT_EQ(ReadBytes(Data("Backup/memlog.d32")).size(), sizeof(MemberLogEntry));
     UpdateRun(20);
-    EXPECT_FALSE(fs::exists(Data("backup.pending")));
-    EXPECT_FALSE(fs::exists(Data("Backup.new")));
+    // A hand rewrites a member record in place: same file, same size, its time put back. Only
+    // the change time, which no one can set, still tells.
+    const std::string memacc = Data("memacc.d32");
+    struct stat was {};
+    ASSERT_EQ(stat(memacc.c_str(), &was), 0);
+    auto bytes = ReadBytes(memacc);
+    bytes[kMemberRecordSize + 5] ^= 0x5a;
+    WriteBytes(memacc, bytes);
+    const timespec times[2] = {was.st_atim, was.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, memacc.c_str(), times, 0), 0);
+    struct stat now {};
+    ASSERT_EQ(stat(memacc.c_str(), &now), 0);
+    ASSERT_EQ(now.st_ino, was.st_ino);
+    UpdateRun(30);
     for (DataFile f : kDataFiles) {
         EXPECT_EQ(ReadBytes(Data(std::string("Backup/") + DataFileName(f))),
                   ReadBytes(Data(DataFileName(f))))
             << DataFileName(f);
     }
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(Data("Backup"))) ++files;
-    EXPECT_EQ(files, 6u);  // no staging files left behind
 }
 
 TEST_F(FileSetTest, SafetyCopyWaitsForAnotherUpdater) {

@@ -362,6 +362,16 @@ void ScriptTest::SweepAll(const std::string& script, const std::string& batchFil
     const fs::path saved = program / "saved";
     fs::remove_all(saved);
     fs::copy(data, saved, fs::copy_options::recursive);
+    // The clean run starts from a copy too: a copied set is new to the program, and every
+    // faulty run must make the same calls as the one that counted them.
+    const auto restore = [&] {
+        fs::remove_all(data);
+        fs::copy(saved, data, fs::copy_options::recursive);
+        if (!sweepWarmUp.empty()) {
+            EXPECT_EQ(Run(sweepWarmUp, options).status, 0);
+        }
+    };
+    restore();
     const auto before = SetBytes(data);
     const auto beforeCopy = SetBytes(data / "Backup");
     const auto beforeBatch = batchBytes();
@@ -381,8 +391,7 @@ void ScriptTest::SweepAll(const std::string& script, const std::string& batchFil
     if (check) check({0, clean, true, true});
 
     for (long at = 1; at <= calls && !HasFailure(); ++at) {
-        fs::remove_all(data);
-        fs::copy(saved, data, fs::copy_options::recursive);
+        restore();
         const ScriptRun run = RunWithEnvironment(FaultAt(fault, at), script, options);
         if (fault == Fault::Kill) {
             ASSERT_NE(run.status, 0) << "the run was not killed at call " << at;

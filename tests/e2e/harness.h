@@ -147,6 +147,10 @@ class ScriptTest : public ::testing::Test {
         const std::function<bool(const ScriptRun&)>& successShown,
         const SweepCheck& check = nullptr);
 
+    // Run after each restore of a sweep's folder, before the swept run: a copied folder is new
+    // to the program, and an update of its own first lets the swept run find its copies known.
+    std::string sweepWarmUp;
+
     std::filesystem::path program;
 
   private:

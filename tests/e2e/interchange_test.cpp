@@ -158,6 +158,9 @@ TEST_F(ImportUpdateFaults, TheLineThatStoppedAnImportIsToldWhateverBecameOfTheCo
                                csv.string() + "\nprint TFmain.Lm\n";
     const std::string reason = "Invalid member number at record 2";
     fs::copy(program / "CU1", program / "kept", fs::copy_options::recursive);
+    // Counted on a copy, as every faulty run is.
+    fs::remove_all(program / "CU1");
+    fs::copy(program / "kept", program / "CU1", fs::copy_options::recursive);
     long calls = 0;
     EXPECT_EQ(LastLine(RunCountingOperations(import, kToday, calls)), reason);
     int doubtful = 0;
