@@ -10,8 +10,27 @@ namespace tessary {
 
 namespace {
 
+// Room made once and the text copied in: the buffer's own append is not inlined, and a line
+// is made of a dozen pieces.
 void Append(fmt::memory_buffer& out, std::string_view text) {
-    out.append(text.data(), text.data() + text.size());
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    std::memcpy(out.data() + at, text.data(), text.size());
+}
+
+// A date as FormatDate writes it, dd/mm/yyyy, without a string of its own.
+void AppendDate(fmt::memory_buffer& out, DayNumber day) {
+    if (day == 0) return;
+    const auto ymd = FromDayNumber(day);
+    const int year = static_cast<int>(ymd.year());
+    if (!ymd.ok() || year < 0 || year > 9999) return Append(out, FormatDate(day));
+    const auto d = static_cast<unsigned>(ymd.day()), m = static_cast<unsigned>(ymd.month());
+    const auto y = static_cast<unsigned>(year);
+    const auto digit = [](unsigned n) { return static_cast<char>('0' + n % 10); };
+    const char text[10] = {
+        digit(d / 10),   digit(d),       '/',           digit(m / 10), digit(m), '/',
+        digit(y / 1000), digit(y / 100), digit(y / 10), digit(y)};
+    Append(out, {text, sizeof text});
 }
 
 // Two decimals from whole cents, when the amount is plainly not halfway between two cents:
@@ -56,16 +75,8 @@ void AppendCell(fmt::memory_buffer& out, const Cell& cell) {
             const fmt::format_int count(cell.count);
             return Append(out, {count.data(), count.size()});
         }
-        case Cell::Kind::Date: {
-            // Long reports run through the same few dates: the last one's text is kept.
-            thread_local DayNumber lastDay = 0;
-            thread_local std::string lastText;
-            if (cell.value != lastDay || lastText.empty()) {
-                lastDay = cell.value;
-                lastText = FormatDate(cell.value);
-            }
-            return Append(out, lastText);
-        }
+        case Cell::Kind::Date:
+            return AppendDate(out, cell.value);
         case Cell::Kind::Empty:
             return;
     }
