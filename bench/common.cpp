@@ -1,9 +1,11 @@
 #include "bench/common.h"
 
 #include <benchmark/benchmark.h>
+#include <fmt/core.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -35,6 +37,13 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void PrintRatio(std::string_view name, double ratio, double aim) {
+    // The library writes through std::cout; its lines must all be out before these.
+    std::cout.flush();
+    fmt::print("ratio {} {:.2f} aim {}\n", name, ratio, aim);
+    std::fflush(stdout);
 }
 
 int RunBenchmarks(int argc, char** argv, const char* program, const char* what,

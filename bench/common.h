@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessary::bench {
@@ -16,6 +17,10 @@ std::filesystem::path ScratchFolder(const std::string& name);
 
 // The middle value: a stray slow fsync on a busy machine moves it less than a mean.
 double Median(std::vector<double> values);
+
+// Prints one figure as "ratio NAME X aim Y", the form the figures are collected in; a
+// benchmark's report prints these last.
+void PrintRatio(std::string_view name, double ratio, double aim);
 
 // Runs the benchmarks the command line names, then `report` (the ratios to the floors), and
 // removes the scratch folder. `what` is the help's line on what is timed.

@@ -7,6 +7,11 @@
 // reads both whole. Every timed read is served from the page cache, for the report and its
 // floor alike, since the folder was just written and read.
 //
+// The whole members transactions run is the program's, headless: sign-on, the report from
+// the Reports menu over all members into the user's work file, the viewer's first page, and
+// Close. Its fair floor reads memacc.d32 and memlog.d32 whole and writes a file the size of
+// the work file in one piece, in one process.
+//
 // The folder is generated once per run under $TESSARY_BENCH_DIR (or the temporary folder) and
 // removed at the end.
 
@@ -22,14 +27,18 @@
 #include <vector>
 
 #include "bench/common.h"
+#include "bench/session.h"
 #include "core/dates.h"
 #include "core/file.h"
+#include "core/forms/mainform.h"
 #include "core/records.h"
+#include "core/workfile.h"
 #include "reports/ledger.h"
 #include "reports/report.h"
 #include "tools/gen_data.h"
 
 #if __has_include("reports/members.h")
+#include "reports/forms/view.h"
 #include "reports/members.h"
 #define TESSARY_HAVE_MEMBER_REPORTS 1
 #endif
@@ -46,7 +55,7 @@ constexpr std::chrono::year_month_day kToday{std::chrono::year{2026}, std::chron
                                              std::chrono::day{15}};
 
 struct Setup {
-    fs::path root;
+    fs::path root;  // the program folder, with the templates; its CU1 is the data
     fs::path data;
     std::string error;
 };
@@ -63,6 +72,12 @@ const Setup& TheSetup() {
         settings.seed = 20260615;
         settings.date = ToDayNumber(kToday);
         settings.templateFolder = ExecutableFolder();
+        for (const char* t : {"sys.d32", "nomacc.d32"}) {
+            if (CopyFileDurably(fs::path(settings.templateFolder) / t, s.root / t) != 0) {
+                s.error = fmt::format("no template {} beside the benchmark", t);
+                return s;
+            }
+        }
         s.error = gen::GenerateDataFolder(s.data.string(), settings);
         return s;
     }();
@@ -251,6 +266,86 @@ void BM_MembersTransactions(benchmark::State& state) {
     state.counters["lines"] = static_cast<double>(lines);
     if (membersFloor.Median() > 0) state.counters["x_floor"] = seconds / membersFloor.Median();
 }
+
+// ---- The whole run, as the user makes it.
+
+// Signs on, runs the report over all members, sees its first page and closes the viewer; the
+// work file's size, or 0 when any step failed.
+std::uint64_t WholeRun(const Setup& setup) {
+    bench::Session session(setup.root, kToday);
+    if (!session.SignOn()) return 0;
+    TFmain& m = session.app.main();
+    ui::MenuItem* item = m.menu ? m.menu->Find("MembersTransactions1") : nullptr;
+    if (!item) return 0;
+    // The prompts are left empty, which asks for every member over every date.
+    bool answered = false;
+    session.backend.SetStepper([&] {
+        if (answered) return false;
+        answered = true;
+        return session.ui.Click(m.OK);
+    });
+    session.ui.ChooseMenu(*item);
+    TFview& viewer = ReportViewer(session.app);
+    if (!answered || session.ui.ActiveForm() != &viewer) return 0;
+    session.ui.Click(viewer.Close);
+    return FileSize(ReportWorkPath(session.app.state));
+}
+
+std::vector<double> wholeRunFloorTimes, wholeRunTimes;
+std::uint64_t workFileSize = 0;
+
+// One untimed run, for the size of the work file the floor writes.
+std::uint64_t WorkFileSize(const Setup& setup) {
+    if (workFileSize == 0) workFileSize = WholeRun(setup);
+    return workFileSize;
+}
+
+void BM_MembersTransactionsRunFloor(benchmark::State& state) {
+    const Setup& setup = TheSetup();
+    if (!setup.error.empty()) return state.SkipWithError(setup.error.c_str());
+    const std::uint64_t workSize = WorkFileSize(setup);
+    if (workSize == 0) return state.SkipWithError("the whole run failed");
+    const fs::path memacc = setup.data / "memacc.d32", memlog = setup.data / "memlog.d32";
+    const fs::path work = setup.data / "FLOORWORK";
+    // Made and touched once, so that the floor pays for no page faults.
+    std::vector<char> members(FileSize(memacc)), log(FileSize(memlog)), lines(workSize, ' ');
+    wholeRunFloorTimes.clear();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        File out;
+        CreateEmptyFile(work);
+        const bool ok = ReadWhole(memacc, members.data()) && ReadWhole(memlog, log.data()) &&
+                        out.Open(work, File::Access::ReadWrite) && out.Truncate(0) &&
+                        out.WriteAt(0, lines.data(), lines.size());
+        out.Close();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (!ok) return state.SkipWithError("the floor's file operations failed");
+        benchmark::DoNotOptimize(members.data());
+        benchmark::DoNotOptimize(log.data());
+        state.SetIterationTime(seconds);
+        wholeRunFloorTimes.push_back(seconds);
+    }
+    state.counters["median_ms"] = bench::Median(wholeRunFloorTimes) * 1000;
+    state.counters["work_MB"] = static_cast<double>(workSize) / 1e6;
+}
+
+void BM_MembersTransactionsRun(benchmark::State& state) {
+    const Setup& setup = TheSetup();
+    if (!setup.error.empty()) return state.SkipWithError(setup.error.c_str());
+    wholeRunTimes.clear();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const std::uint64_t size = WholeRun(setup);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (size == 0) return state.SkipWithError("the whole run failed");
+        state.SetIterationTime(seconds);
+        wholeRunTimes.push_back(seconds);
+    }
+    state.counters["median_ms"] = bench::Median(wholeRunTimes) * 1000;
+    if (!wholeRunFloorTimes.empty())
+        state.counters["x_floor"] =
+            bench::Median(wholeRunTimes) / bench::Median(wholeRunFloorTimes);
+}
 #else
 void BM_MembersTransactions(benchmark::State& state) {
     state.SkipWithError("the members transactions report (reports/members.h) is not built yet");
@@ -263,6 +358,13 @@ BENCHMARK(BM_TrialBalance)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TrialBalanceInMemory)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MembersTransactionsFloor)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MembersTransactions)->UseRealTime()->Unit(benchmark::kMillisecond);
+#ifdef TESSARY_HAVE_MEMBER_REPORTS
+BENCHMARK(BM_MembersTransactionsRunFloor)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MembersTransactionsRun)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace
 
@@ -284,5 +386,16 @@ int main(int argc, char** argv) {
                     "memlog.d32): median {:.1f} ms; report/floor {:.2f}\n",
                     mt * 1e3, mtFloor * 1e3, mt / mtFloor);
             }
+#ifdef TESSARY_HAVE_MEMBER_REPORTS
+            if (!wholeRunTimes.empty() && !wholeRunFloorTimes.empty()) {
+                const double run = bench::Median(wholeRunTimes),
+                             floor = bench::Median(wholeRunFloorTimes);
+                fmt::print(
+                    "members transactions, whole run: median {:.1f} ms; floor (memacc.d32 and "
+                    "memlog.d32 read, {:.0f} MB work file written): median {:.1f} ms\n",
+                    run * 1e3, static_cast<double>(workFileSize) / 1e6, floor * 1e3);
+                bench::PrintRatio("members-transactions", run / floor, 3);
+            }
+#endif
         });
 }

@@ -295,32 +295,15 @@ std::string UpperCase1252(std::string_view text) {
 
 std::string FormatTexts(std::string_view format, std::span<const std::string_view> values) {
     std::string out;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%' || i + 1 == format.size()) {
-            out += format[i];
-            continue;
-        }
-        if (format[i + 1] == '%') {
-            out += '%';
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        const bool left = format[j] == '-';
-        if (left) ++j;
-        std::size_t width = 0;
-        while (j < format.size() && format[j] >= '0' && format[j] <= '9') {
-            width = width * 10 + static_cast<std::size_t>(format[j] - '0');
-            ++j;
-        }
-        const std::string_view value = next < values.size() ? values[next++] : std::string_view{};
-        const std::size_t pad = value.size() < width ? width - value.size() : 0;
-        if (!left) out.append(pad, ' ');
-        out += value;
-        if (left) out.append(pad, ' ');
-        i = j;  // the conversion letter
-    }
+    ReadFormat(
+        format, [&out](std::string_view text) { out += text; },
+        [&](std::size_t n, std::size_t width, bool left) {
+            const std::string_view value = n < values.size() ? values[n] : std::string_view{};
+            const std::size_t pad = value.size() < width ? width - value.size() : 0;
+            if (!left) out.append(pad, ' ');
+            out += value;
+            if (left) out.append(pad, ' ');
+        });
     return out;
 }
 

@@ -72,6 +72,36 @@ void AppendMoney(std::string& out, double amount, std::size_t width);
 // pushes the rest along.
 std::string FormatTexts(std::string_view format, std::span<const std::string_view> values);
 
+// Reads a FormatTexts format: `plain` takes each stretch of plain text (and the percent sign of
+// a "%%"), `value` each conversion's place among them (from 0), its width and whether it is
+// left-aligned. Inline, as a report renders millions of lines through it.
+template <typename Plain, typename Value>
+void ReadFormat(std::string_view format, Plain&& plain, Value&& value) {
+    std::size_t next = 0;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const std::size_t percent = format.find('%', i);
+        if (percent == std::string_view::npos) return plain(format.substr(i));
+        plain(format.substr(i, percent - i));
+        // A lone percent sign at the end stands for itself.
+        if (percent + 1 == format.size() || format[percent + 1] == '%') {
+            plain(std::string_view("%"));
+            i = percent + 2;
+            continue;
+        }
+        std::size_t j = percent + 1;
+        const bool left = format[j] == '-';
+        if (left) ++j;
+        std::size_t width = 0;
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9') {
+            width = width * 10 + static_cast<std::size_t>(format[j] - '0');
+            ++j;
+        }
+        value(next++, width, left);
+        i = j + 1;  // past the conversion letter
+    }
+}
+
 // Splitting a shell open's parameter string into a program's arguments, by the quoting
 // rules the strings are written for: blanks separate, double quotes group (blanks inside stay),
 // and backslashes are plain characters except before a quote (2n backslashes and a quote are

@@ -1,6 +1,8 @@
 #include "core/workfile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "core/file.h"
 #include "core/protocol.h"
@@ -23,9 +25,9 @@ bool ReadReportLine(const File& file, std::uint64_t offset, ReportLine& line) {
 
 namespace {
 
-// Lines are gathered and written a large piece at a time: a long report or a posting run
-// writes thousands of them.
-constexpr std::size_t kPendingLimit = 64 * 1024;
+// Lines are gathered and written a large piece at a time: a long report writes millions of
+// them, and each write call costs about as much as copying a few thousand lines.
+constexpr std::size_t kPendingLimit = 4 * 1024 * 1024;
 
 // Remembers the first failure, so that the viewer can say the report is not whole.
 bool NoteWorkError(RunState& state, bool ok) {
@@ -47,6 +49,7 @@ bool FlushReport(RunState& state) {
 bool BeginReport(RunState& state) {
     const std::string path = ReportWorkPath(state);
     state.ReportPending.clear();
+    state.ReportPending.reserve(kPendingLimit + kLineSize);
     state.ReportWorkError = 0;
     state.ReportWork.Close();
     CreateEmptyFile(path);  // fails harmlessly when the file is there from the last run
@@ -55,9 +58,16 @@ bool BeginReport(RunState& state) {
 }
 
 bool AppendReportLine(RunState& state, std::string_view text) {
-    ReportLine line;
-    line.Text.set(text);  // cut to 80
-    state.ReportPending.append(reinterpret_cast<const char*>(&line), kLineSize);
+    // The record is made in place at the end of the pending lines: a length byte, the first
+    // 80 characters, and the unused rest cleared, as ReportLine's text is set.
+    constexpr std::size_t kTextSize = kLineSize - 1;
+    const std::size_t n = std::min(text.size(), kTextSize);
+    std::string& pending = state.ReportPending;
+    const std::size_t at = pending.size();
+    pending.resize(at + kLineSize);  // cleared
+    char* record = pending.data() + at;
+    record[0] = static_cast<char>(n);
+    std::memcpy(record + 1, text.data(), n);
     return state.ReportPending.size() < kPendingLimit || FlushReport(state);
 }
 

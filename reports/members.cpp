@@ -125,21 +125,40 @@ namespace {
 // even though the log is read only once.
 constexpr int kBlockSize = 101;
 
-// The statement's lines; `entry` is one row reused for every log entry, as a statement run
-// hands on a row for every entry of the year.
-void Statement(const MemberRecord& m, int number, bool broughtForward,
-               const std::vector<MemberLogEntry>& log, const std::size_t* first,
-               const std::size_t* last, const ReportSelection& selection, Row& entry,
+// The rows a statement run fills in place for each line, as it hands on a row for every member
+// and every entry of the year: a heading (a text, and the member's number on the first), a
+// brought-forward amount, and a log entry.
+struct StatementRows {
+    Row heading{RowKind::Heading, {}, {Cell::Text("")}};
+    Row amount{RowKind::Detail, {}, {Cell::Amount(0)}};
+    Row entry{RowKind::Detail,
+              {},
+              {Cell::Date(0), Cell::Text(""), Cell::Text(""), Cell::Amount(0), Cell::Amount(0)}};
+};
+
+// The statement's lines from the member's log entries [first, last).
+void Statement(const MemberRecord& m, int number, bool broughtForward, const MemberLogEntry* first,
+               const MemberLogEntry* last, const ReportSelection& selection, StatementRows& rows,
                const RowSink& out) {
-    const auto add = [&out](RowKind kind, std::string_view layout,
-                            std::initializer_list<Cell> cells) {
-        out({kind, layout, cells});
+    const auto heading = [&out, &rows](std::string_view layout, std::string_view text) {
+        rows.heading.layout = layout;
+        rows.heading.cells.resize(1);
+        rows.heading.cells[0].text.assign(text);
+        out(rows.heading);
+    };
+    const auto add = [&out, &rows](std::string_view layout, double amount) {
+        rows.amount.layout = layout;
+        rows.amount.cells[0].value = amount;
+        out(rows.amount);
     };
     out({RowKind::Blank, {}, {}});
-    add(RowKind::Heading, "%-30s   Member Number %d",
-        {Cell::Text(m.Name.view()), Cell::Count(number)});
+    rows.heading.layout = "%-30s   Member Number %d";
+    rows.heading.cells.resize(1);
+    rows.heading.cells[0].text.assign(m.Name.view());
+    rows.heading.cells.push_back(Cell::Count(number));
+    out(rows.heading);
     for (const auto* address : {&m.Address1, &m.Address2, &m.Address3, &m.Address4, &m.Address5})
-        add(RowKind::Heading, "%s", {Cell::Text(address->view())});
+        heading("%s", address->view());
 
     double share1 = 0, share2 = 0, loan = 0;
     AddToTotal(share1, m.YearStartShare1);
@@ -147,21 +166,20 @@ void Statement(const MemberRecord& m, int number, bool broughtForward,
     AddToTotal(loan, m.YearStartLoan);
     if (broughtForward) {
         if (!IsZeroMoney(m.YearStartShare1))
-            add(RowKind::Detail, "               Share 1  Brought forward         %11f",
-                {Cell::Amount(m.YearStartShare1)});
+            add("               Share 1  Brought forward         %11f", m.YearStartShare1);
         if (!IsZeroMoney(m.YearStartShare2))
-            add(RowKind::Detail, "               Share 2  Brought forward         %11f",
-                {Cell::Amount(m.YearStartShare2)});
+            add("               Share 2  Brought forward         %11f", m.YearStartShare2);
         if (!IsZeroMoney(m.YearStartLoan))
-            add(RowKind::Detail, "               Loan     Brought forward                     %11f",
-                {Cell::Amount(m.YearStartLoan)});
+            add("               Loan     Brought forward                     %11f",
+                m.YearStartLoan);
         if (!IsZeroMoney(m.YearStartInterestDue))
-            add(RowKind::Detail, "               Interest Brought forward                     %11f",
-                {Cell::Amount(m.YearStartInterestDue)});
+            add("               Interest Brought forward                     %11f",
+                m.YearStartInterestDue);
     }
 
-    for (const std::size_t* at = first; at != last; ++at) {
-        const MemberLogEntry& e = log[*at];
+    Row& entry = rows.entry;
+    for (const MemberLogEntry* at = first; at != last; ++at) {
+        const MemberLogEntry& e = *at;
         // Which balance the entry moves, and so which one its line shows: none for a fee, for
         // interest and for a type the log should never hold.
         const double* balance = nullptr;
@@ -234,7 +252,8 @@ void MembersTransactionsRows(const std::vector<MemberRecord>& members,
     if (to < from) return;
 
     // One pass counts each member's entries and finds each block's first entry; a second
-    // fills one index list, member by member, in file order.
+    // copies the entries, member by member, in file order. The statements then read them in
+    // order: reading them where they lie in the log, each would wait on memory in turn.
     const auto membersInRange = static_cast<std::size_t>(to - from + 1);
     const std::size_t blocks = (membersInRange + kBlockSize - 1) / kBlockSize;
     constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
@@ -249,19 +268,17 @@ void MembersTransactionsRows(const std::vector<MemberRecord>& members,
         ++start[offset + 1];
     }
     for (std::size_t k = 1; k <= membersInRange; ++k) start[k] += start[k - 1];
-    std::vector<std::size_t> entries(start[membersInRange]);
+    std::vector<MemberLogEntry> entries(start[membersInRange]);
     {
         std::vector<std::size_t> fill(start.begin(), start.end() - 1);
         for (std::size_t i = 0; i < log.size(); ++i) {
             const long long n = log[i].MemberNo;
             if (n < from || n > to) continue;
-            entries[fill[static_cast<std::size_t>(n - from)]++] = i;
+            entries[fill[static_cast<std::size_t>(n - from)]++] = log[i];
         }
     }
 
-    Row entry{RowKind::Detail,
-              {},
-              {Cell::Date(0), Cell::Text(""), Cell::Text(""), Cell::Amount(0), Cell::Amount(0)}};
+    StatementRows rows;
     for (std::size_t offset = 0; offset < membersInRange; ++offset) {
         const std::size_t firstOfBlock = blockFirst[offset / kBlockSize];
         // A block without any entries has no first entry to judge by: its members show their
@@ -270,9 +287,9 @@ void MembersTransactionsRows(const std::vector<MemberRecord>& members,
             firstOfBlock == kNone || log[firstOfBlock].Date >= selection.fromDate;
         const MemberRecord& m = members[static_cast<std::size_t>(from - 1) + offset];
         if (skipClosed && IsClosed(m)) continue;
-        Statement(m, static_cast<int>(from + static_cast<long long>(offset)), broughtForward, log,
+        Statement(m, static_cast<int>(from + static_cast<long long>(offset)), broughtForward,
                   entries.data() + start[offset], entries.data() + start[offset + 1], selection,
-                  entry, out);
+                  rows, out);
     }
 }
 
@@ -288,7 +305,8 @@ ReportRows MembersTransactionsRows(const std::vector<MemberRecord>& members,
 void MembersTransactions(const std::vector<MemberRecord>& members,
                          const std::vector<MemberLogEntry>& log, const ReportSelection& selection,
                          const LineSink& out) {
-    MembersTransactionsRows(members, log, selection, [&out](const Row& row) { out(RowText(row)); });
+    RowRenderer render(out);
+    MembersTransactionsRows(members, log, selection, [&render](const Row& row) { render(row); });
 }
 
 ReportRows TransactionSummaryRows(const std::vector<MemberLogEntry>& memberLog,

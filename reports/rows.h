@@ -3,6 +3,8 @@
 // dates, texts) and say how each row lays out as a line of text; RenderText writes the lines.
 // Keeping the values, not their text, lets other renderers show the same rows their own way.
 
+#include <fmt/format.h>
+
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -57,6 +59,22 @@ using RowSink = std::function<void(const Row&)>;
 
 // The line of text a row renders as: the cells' texts filled into its layout.
 std::string RowText(const Row& row);
+// The same line added to the end of `out`: a long report reuses one buffer for every line.
+void AppendRowText(const Row& row, fmt::memory_buffer& out);
+// Hands each row's line to `out` as it comes, rendered into one reused buffer.
+class RowRenderer {
+  public:
+    explicit RowRenderer(const LineSink& out) : out_(out) {}
+    void operator()(const Row& row) {
+        line_.clear();
+        AppendRowText(row, line_);
+        out_(std::string_view(line_.data(), line_.size()));
+    }
+
+  private:
+    const LineSink& out_;
+    fmt::memory_buffer line_;
+};
 // Each row's line, in order.
 void RenderText(const ReportRows& rows, const LineSink& out);
 
