@@ -6,9 +6,12 @@
 
 namespace tessary {
 
+std::string BatchFileName(std::string_view userCode, BatchKind kind) {
+    return std::string(userCode) + (kind == BatchKind::Members ? "MEM" : "NOM") + ".t32";
+}
+
 std::string BatchPath(const RunState& state, BatchKind kind) {
-    return state.DataFolder + state.UserCode + (kind == BatchKind::Members ? "MEM" : "NOM") +
-           ".t32";
+    return state.DataPath(BatchFileName(state.UserCode, kind));
 }
 
 template <typename Entry>

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/records.h"
@@ -13,7 +14,9 @@ namespace tessary {
 
 enum class BatchKind { Members, Nominal };
 
-// DataFolder + UserCode + "MEM.t32" or "NOM.t32".
+// A user's batch file name: the user code and "MEM.t32" or "NOM.t32".
+std::string BatchFileName(std::string_view userCode, BatchKind kind);
+// The signed-on user's batch in the data folder.
 std::string BatchPath(const RunState& state, BatchKind kind);
 
 // Beyond this many entries a file is no batch anyone keyed.

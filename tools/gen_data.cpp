@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/batch.h"
 #include "core/dates.h"
 #include "core/file.h"
 #include "core/money.h"
@@ -519,7 +520,7 @@ std::string GenerateDataFolder(const std::string& folder, const Settings& settin
     }
     const double firstDay = std::max(settings.date - 29, std::ceil(system.LastPeriodEndDate));
 
-    const std::string batchName = settings.user + "MEM.t32";
+    const std::string batchName = BatchFileName(settings.user, BatchKind::Members);
     {
         const auto batch = MakeBatch(settings, firstDay, standings, RatesOf(system), random);
         StagedFile out(dir / batchName);
